@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs every test: builds the portable core and its unit tests on the host, cross-builds the
+# Windows viewer, then runs the unit tests and the end-to-end scenarios (the .exe under Wine on
+# a virtual X display). Installs the Debian packages it is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh build wine
+
+cmake --preset host
+cmake --build --preset host
+cmake --preset windows
+cmake --build --preset windows
+
+ctest --preset host
+ctest --preset windows
