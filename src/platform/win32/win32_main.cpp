@@ -1,22 +1,44 @@
-// Windows process entry: runs the message and frame loop. Whenever the queue is empty one
-// frame runs; WM_QUIT ends the loop and its wParam becomes the exit code.
+// Windows process entry: start-up, the message loop, shutdown. Whenever the queue is empty one
+// frame runs; WM_QUIT ends the loop and its wParam becomes the exit code. A start-up that
+// cannot make the graphics ends the process with exit code 1.
 
-#include "state/keyboard_poll.h"
+#include "app/app.h"
+#include "app/cursor.h"
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+namespace {
+
+constexpr UINT startUpFailed = 1;
+
+// Dispatches every waiting message and runs a frame when none is left; returns the exit code
+// carried by WM_QUIT.
+UINT runMessageLoop() {
     MSG message{};
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                break;
+                return static_cast<UINT>(message.wParam);
             }
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;
         }
-        pollKeyboard();
+        runFrame();
     }
-    ExitProcess(static_cast<UINT>(message.wParam));
+}
+
+} // namespace
+
+void showMouseCursor() {
+    ShowCursor(TRUE);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (!startUp()) {
+        ExitProcess(startUpFailed);
+    }
+    const UINT exitCode = runMessageLoop();
+    releaseScene();
+    ExitProcess(exitCode);
 }

@@ -1,0 +1,4 @@
+// Shows the mouse cursor over the viewer's window.
+#pragma once
+
+void showMouseCursor();

@@ -1,0 +1,3 @@
+#include "window/main_window.h"
+
+WindowHandle mainWindow = nullptr;

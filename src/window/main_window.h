@@ -1,0 +1,20 @@
+// The main window as the rest of the viewer sees it: its handle, how it is made, and the
+// platform operations its message handling asks for.
+#pragma once
+
+// An opaque platform window handle (HWND on Windows).
+using WindowHandle = void*;
+
+// Set when the window receives its creation message; null until then.
+extern WindowHandle mainWindow;
+
+// Makes the button font and background brush, registers the window class and creates the
+// visible main window with its capture button. On return mainWindow is set, or stays null
+// when the window could not be made.
+void createMainWindow();
+
+// Destroys the main window; its destruction message follows.
+void destroyMainWindow();
+
+// Deletes the button font and the background brush made by createMainWindow.
+void deleteWindowResources();
