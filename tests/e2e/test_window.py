@@ -1,0 +1,70 @@
+"""The main window under Wine: title, client size, capture button, and the two ways out.
+
+    /usr/bin/python3 tests/e2e/test_window.py --exe build/windows/viewer.exe --scene assets/demo
+"""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+
+CLIENT_SIZE = (592, 576)
+BUTTON_LEFT, BUTTON_TOP, BUTTON_WIDTH, BUTTON_HEIGHT = 102, 544, 68, 18
+
+
+def brightness(rgb):
+    return sum(rgb) / 3
+
+
+class MainWindow(unittest.TestCase):
+
+    def open_viewer(self):
+        exe, scene = harness.scenario_args()
+        session = harness.ViewerSession(exe, scene)
+        session.__enter__()
+        self.addCleanup(session.cleanup)
+        session.start()
+        elapsed = session.find_window(timeout=60)
+        print("window appeared %.2f s after process start" % elapsed, file=sys.stderr)
+        return session
+
+    def test_window_has_the_title_and_an_exact_client_area(self):
+        s = self.open_viewer()
+        self.assertEqual(1, len(s.search_windows("ビューア")))
+        x, y, w, h = s.client_geometry()
+        self.assertEqual(CLIENT_SIZE, (w, h))
+
+    def test_capture_button_sits_at_102_544(self):
+        s = self.open_viewer()
+        shot = s.screenshot("button.png")
+        right = BUTTON_LEFT + BUTTON_WIDTH - 1
+        bottom = BUTTON_TOP + BUTTON_HEIGHT - 1
+        middle_y = BUTTON_TOP + BUTTON_HEIGHT // 2
+        middle_x = BUTTON_LEFT + BUTTON_WIDTH // 2
+        # A raised push button: light top and left edges, dark right and bottom edges.
+        self.assertGreater(brightness(s.pixel(BUTTON_LEFT, middle_y, shot)), 200)
+        self.assertGreater(brightness(s.pixel(middle_x, BUTTON_TOP, shot)), 200)
+        self.assertLess(brightness(s.pixel(right, middle_y, shot)), 130)
+        self.assertLess(brightness(s.pixel(middle_x, bottom, shot)), 130)
+        # Its caption puts dark pixels inside it.
+        face = s.client_image(shot).crop(BUTTON_LEFT + 2, BUTTON_TOP + 2,
+                                         BUTTON_WIDTH - 4, BUTTON_HEIGHT - 4)
+        dark = [1 for yy in range(face.height) for xx in range(face.width)
+                if brightness(face.pixel(xx, yy)) < 100]
+        self.assertGreater(len(dark), 20, "no caption drawn on the button")
+
+    def test_holding_escape_quits_with_exit_code_0(self):
+        s = self.open_viewer()
+        s.hold_key("Escape", 0.5)
+        self.assertEqual(0, s.wait_exit(15))
+
+    def test_closing_the_window_quits_with_exit_code_0(self):
+        s = self.open_viewer()
+        s.close_window()
+        self.assertEqual(0, s.wait_exit(15))
+
+
+if __name__ == "__main__":
+    harness.run_scenario()
