@@ -197,13 +197,19 @@ def _boot_prefix(path, display_name, timeout=180):
     _run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
           "UseTakeFocus", "/t", "REG_SZ", "/d", "N", "/f"],
          timeout=timeout, env=env, check=False)
+    # With Wine's Direct3D command thread on, a frame's buffer swap runs on that thread and
+    # can deadlock with the capture's read of the desktop (seen under Wine 8 with Mesa's
+    # software renderer on Xvfb: the viewer's thread stuck in XGetImage inside BitBlt, the
+    # command thread in wglSwapBuffers). Off, both run on the viewer's one thread.
+    _run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v", "csmt",
+          "/t", "REG_DWORD", "/d", "0", "/f"], timeout=timeout, env=env, check=False)
     _run(["wineserver", "-w"], timeout=timeout, env=env, check=False)
     if not os.path.isfile(os.path.join(path, "system.reg")):
         raise HarnessError("wineboot did not create a prefix in " + path)
 
 
 _template_prefix = None
-PREFIX_LAYOUT = "v2"   # bump when _boot_prefix changes, so old caches are not used
+PREFIX_LAYOUT = "v3"   # bump when _boot_prefix changes, so old caches are not used
 
 
 def template_prefix(display_name):
