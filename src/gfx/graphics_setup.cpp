@@ -1,6 +1,80 @@
 #include "gfx/graphics_setup.h"
 
-// No device is made yet: start-up goes on without one.
-bool setUpGraphics(WindowHandle, int, int) {
-    return true;
+#include <array>
+
+Direct3DHandle direct3d = nullptr;
+DeviceHandle device = nullptr;
+FontHandle textFont = nullptr;
+InputHandle directInput = nullptr;
+
+namespace {
+
+struct DeviceAttempt {
+    DeviceType type;
+    std::uint32_t behaviourFlags;
+};
+
+// Tried in this order; the first device that can be made is kept.
+constexpr std::array<DeviceAttempt, 3> deviceAttempts = {{
+    {deviceTypeHal, hardwareVertexProcessing},
+    {deviceTypeHal, softwareVertexProcessing},
+    {deviceTypeRef, softwareVertexProcessing},
+}};
+
+constexpr std::uint32_t directInputVersion = 0x0800;
+constexpr std::int32_t textFontHeight = 14;
+constexpr std::uint32_t fontWeightNormal = 400;
+constexpr std::uint8_t shiftJisCharset = 128;
+
+} // namespace
+
+PresentParameters presentParametersFor(WindowHandle window, int width, int height) {
+    PresentParameters parameters{};
+    parameters.backBufferWidth = static_cast<std::uint32_t>(width);
+    parameters.backBufferHeight = static_cast<std::uint32_t>(height);
+    parameters.backBufferFormat = formatR5G6B5;
+    parameters.backBufferCount = 1;
+    parameters.swapEffect = swapEffectDiscard;
+    parameters.deviceWindow = window;
+    parameters.windowed = true;
+    parameters.enableAutoDepthStencil = true;
+    parameters.autoDepthStencilFormat = formatD16;
+    parameters.presentationInterval = presentIntervalOne;
+    return parameters;
+}
+
+FontDescription textFontDescription() {
+    FontDescription description{};
+    description.height = textFontHeight;
+    description.weight = fontWeightNormal;
+    description.charSet = shiftJisCharset;
+    return description;
+}
+
+bool createDevice(WindowHandle window, int width, int height) {
+    direct3d = createDirect3D();
+    if (direct3d == nullptr) {
+        return false;
+    }
+    PresentParameters parameters = presentParametersFor(window, width, height);
+    for (const DeviceAttempt& attempt : deviceAttempts) {
+        if (createDirect3DDevice(direct3d, defaultAdapter, attempt.type, window,
+                                 attempt.behaviourFlags, parameters, device) == graphicsOk) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool createTextFont() {
+    return createFontIndirect(device, textFontDescription(), textFont) == graphicsOk;
+}
+
+bool createDirectInput() {
+    return directInput8Create(directInputVersion, directInput) == graphicsOk;
+}
+
+bool setUpGraphics(WindowHandle window, int width, int height) {
+    initializeCom();
+    return createDevice(window, width, height) && createTextFont() && createDirectInput();
 }

@@ -1,6 +1,108 @@
 #include "scene/frame.h"
 
-// Nothing is drawn yet.
-void renderFrame() {}
-void composeFrame() {}
-void setUpLight() {}
+#include "app/scene_objects.h"
+#include "gfx/graphics_setup.h"
+#include "scene/on_screen_text.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t clearColor = 0xFF3CA3B9;
+constexpr float clearDepth = 1.0f;
+constexpr std::uint32_t clearStencil = 0;
+
+// Lights 0 and 1 are never used.
+constexpr std::uint32_t lightIndex = 2;
+constexpr ColorValue lightDiffuse = {0.2f, 0.2f, 0.2f, 0.2f};
+constexpr ColorValue lightSpecular = {0.3f, 0.3f, 0.3f, 0.3f};
+constexpr Vector lightDirection = {0.0f, -1.0f, 1.0f}; // down and away from the start camera
+
+constexpr double lookAtDistance = 2.0;
+constexpr Vector cameraUp = {0.0f, 1.0f, 0.0f};
+constexpr float fieldOfViewY = static_cast<float>(3.14159265358979323846 / 3.0);
+// Square, although the picture is 592 × 576: the scene is stretched a little sideways.
+constexpr float aspectRatio = 1.0f;
+constexpr float nearPlane = 0.01f;
+constexpr float farPlane = 2000.0f;
+constexpr Vector wallRotation = {0.0f, 0.0f, 0.0f};
+
+// Sums of a float and a double-precision term, stored back as a float.
+float plus(float value, double term) {
+    return static_cast<float>(value + term);
+}
+
+void drawFilter() {
+    filterQuad->setColor(filterColor(viewerState));
+    filterQuad->draw(
+        static_cast<float>(viewerState.filterX), static_cast<float>(viewerState.filterY),
+        static_cast<float>(viewerState.filterWidth), static_cast<float>(viewerState.filterHeight));
+}
+
+} // namespace
+
+void setUpLight() {
+    Light light{};
+    light.type = lightDirectional;
+    light.diffuse = lightDiffuse;
+    light.specular = lightSpecular;
+    light.ambient = {viewerState.ambientRed, viewerState.ambientGreen, viewerState.ambientBlue,
+                     1.0f};
+    light.direction = lightDirection;
+    setLight(device, lightIndex, light);
+    lightEnable(device, lightIndex, true);
+    setRenderState(device, renderStateSpecularEnable, 1);
+    setRenderState(device, renderStateLighting, 1);
+}
+
+void applyModelSteps(ViewerState& state) {
+    const double heading = state.viewHeading;
+    state.modelRotation.z = plus(state.modelRotation.z, state.spinZStep);
+    state.modelRotation.x = plus(state.modelRotation.x, state.spinXStep);
+    state.modelPosition.x =
+        plus(state.modelPosition.x, static_cast<double>(state.modelStep) * std::sin(heading));
+    state.modelPosition.z =
+        plus(state.modelPosition.z, static_cast<double>(state.modelStep) * std::cos(heading));
+    state.modelPosition.y = plus(state.modelPosition.y, state.riseStep);
+    state.modelRotation.y = plus(state.modelRotation.y, state.spinYStep);
+}
+
+void updateLookAtPoint(ViewerState& state) {
+    const double heading = state.viewHeading;
+    state.lookAtPoint.y = state.lookAtHeight;
+    state.lookAtPoint.x = plus(state.eyePosition.x, lookAtDistance * std::sin(heading));
+    state.lookAtPoint.z = plus(state.eyePosition.z, lookAtDistance * std::cos(heading));
+}
+
+void setViewTransform(const Vector& eye, const Vector& target, const Vector& up) {
+    Matrix view{};
+    matrixLookAtLH(view, eye, target, up);
+    setTransform(device, transformView, view);
+}
+
+void setProjectionTransform(float fovY, float aspect, float zNear, float zFar) {
+    Matrix projection{};
+    matrixPerspectiveFovLH(projection, fovY, aspect, zNear, zFar);
+    setTransform(device, transformProjection, projection);
+}
+
+void composeFrame() {
+    setUpLight();
+    wallMesh->draw(viewerState.wallPosition, wallRotation);
+    applyModelSteps(viewerState);
+    modelMesh->draw(viewerState.modelPosition, viewerState.modelRotation);
+    drawFilter();
+    // The camera is set after the meshes, so they are drawn with the previous frame's view.
+    updateLookAtPoint(viewerState);
+    setViewTransform(viewerState.eyePosition, viewerState.lookAtPoint, cameraUp);
+    setProjectionTransform(fieldOfViewY, aspectRatio, nearPlane, farPlane);
+    drawOnScreenText();
+}
+
+void renderFrame() {
+    beginScene(device);
+    clear(device, clearTarget | clearZBuffer, clearColor, clearDepth, clearStencil);
+    composeFrame();
+    endScene(device);
+    present(device);
+}

@@ -699,6 +699,21 @@ class ViewerSession:
         cx, cy, _, _ = self.client_geometry()
         return shot.pixel(cx + x, cy + y)
 
+    def wait_for_picture(self, timeout=60):
+        """Wait until the client area shows a drawn picture (not one flat colour, as it is
+        while the program starts up) that stays the same from one screenshot to the next:
+        from then on its main loop runs and polls the keys."""
+        deadline = time.monotonic() + timeout
+        previous = None
+        while time.monotonic() < deadline:
+            picture = self.client_image().rgb
+            flat = picture == picture[:3] * (len(picture) // 3)
+            if not flat and picture == previous:
+                return
+            previous = picture
+            time.sleep(0.3)
+        raise HarnessError("the program drew no steady picture within %ss" % timeout)
+
     # -- diagnostics ---------------------------------------------------------
 
     def diagnostics(self):

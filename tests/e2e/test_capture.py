@@ -34,8 +34,11 @@ def viewer_session():
 
 
 def capture_files(session):
+    """The BMP files in the capture folder, by name."""
     folder = session.path(CAPTURE_FOLDER)
-    return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+    if not os.path.isdir(folder):
+        return []
+    return sorted(name for name in os.listdir(folder) if name.endswith(".bmp"))
 
 
 def wait_for_files(session, names, timeout=10):
@@ -59,26 +62,10 @@ def prepare_capture_folder(session, old_files=()):
             f.write(content)
 
 
-def wait_for_picture(session, timeout=60):
-    """Wait until the client area shows a drawn picture (not one flat colour, as the window is
-    while the viewer starts up) that stays the same from one screenshot to the next: from then
-    on the main loop runs and polls the keys."""
-    deadline = time.monotonic() + timeout
-    previous = None
-    while time.monotonic() < deadline:
-        picture = session.client_image().rgb
-        flat = picture == picture[:3] * (len(picture) // 3)
-        if not flat and picture == previous:
-            return
-        previous = picture
-        time.sleep(0.3)
-    raise harness.HarnessError("the viewer drew no steady picture within %ss" % timeout)
-
-
 def start_viewer(session):
     session.start()
     session.find_window()
-    wait_for_picture(session)
+    session.wait_for_picture()
     session.focus()
 
 

@@ -5,10 +5,12 @@
 
 import os
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
+from test_capture import capture_files, wait_for_files  # noqa: E402
 
 CLIENT_SIZE = (592, 576)
 BUTTON_LEFT, BUTTON_TOP, BUTTON_WIDTH, BUTTON_HEIGHT = 102, 544, 68, 18
@@ -38,22 +40,26 @@ class MainWindow(unittest.TestCase):
 
     def test_capture_button_sits_at_102_544(self):
         s = self.open_viewer()
+        s.wait_for_picture()
         shot = s.screenshot("button.png")
         right = BUTTON_LEFT + BUTTON_WIDTH - 1
         bottom = BUTTON_TOP + BUTTON_HEIGHT - 1
-        middle_y = BUTTON_TOP + BUTTON_HEIGHT // 2
         middle_x = BUTTON_LEFT + BUTTON_WIDTH // 2
-        # A raised push button: light top and left edges, dark right and bottom edges.
-        self.assertGreater(brightness(s.pixel(BUTTON_LEFT, middle_y, shot)), 200)
-        self.assertGreater(brightness(s.pixel(middle_x, BUTTON_TOP, shot)), 200)
-        self.assertLess(brightness(s.pixel(right, middle_y, shot)), 130)
-        self.assertLess(brightness(s.pixel(middle_x, bottom, shot)), 130)
-        # Its caption puts dark pixels inside it.
-        face = s.client_image(shot).crop(BUTTON_LEFT + 2, BUTTON_TOP + 2,
-                                         BUTTON_WIDTH - 4, BUTTON_HEIGHT - 4)
-        dark = [1 for yy in range(face.height) for xx in range(face.width)
-                if brightness(face.pixel(xx, yy)) < 100]
-        self.assertGreater(len(dark), 20, "no caption drawn on the button")
+        middle_y = BUTTON_TOP + BUTTON_HEIGHT // 2
+        # Wine leaves the child button's area out of the Direct3D picture (on Xvfb it shows
+        # black), so the button's rectangle is where the picture stops.
+        for x, y in [(BUTTON_LEFT, BUTTON_TOP), (right, bottom), (middle_x, middle_y)]:
+            self.assertLess(brightness(s.pixel(x, y, shot)), 10, (x, y))
+        for x, y in [(BUTTON_LEFT - 1, middle_y), (right + 1, middle_y),
+                     (middle_x, BUTTON_TOP - 1), (middle_x, bottom + 1)]:
+            self.assertGreater(brightness(s.pixel(x, y, shot)), 30, (x, y))
+
+        # A click just outside does nothing; one inside captures.
+        s.click_client(BUTTON_LEFT - 2, middle_y)
+        time.sleep(1.0)
+        self.assertEqual([], capture_files(s))
+        s.click_client(BUTTON_LEFT + 1, BUTTON_TOP + 1)
+        self.assertEqual(["0.bmp"], wait_for_files(s, ["0.bmp"]))
 
     def test_holding_escape_quits_with_exit_code_0(self):
         s = self.open_viewer()

@@ -1,0 +1,90 @@
+// Start-up of the Windows graphics: implements the creating operations of gfx/graphics.h —
+// COM, the Direct3D 9 object, the device, the D3DX font and the DirectInput 8 object. The
+// order, the fallback and the parameters are decided by gfx/graphics_setup.cpp; this file only
+// makes the calls. Links ole32, d3d9, d3dx9, dinput8 and dxguid.
+
+#include "gfx/graphics.h"
+
+#define DIRECTINPUT_VERSION 0x0800
+#include <d3d9.h>
+#include <d3dx9.h>
+#include <dinput.h>
+#include <objbase.h>
+
+#include <cstring>
+
+namespace {
+
+D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
+    D3DPRESENT_PARAMETERS record{};
+    record.BackBufferWidth = parameters.backBufferWidth;
+    record.BackBufferHeight = parameters.backBufferHeight;
+    record.BackBufferFormat = static_cast<D3DFORMAT>(parameters.backBufferFormat);
+    record.BackBufferCount = parameters.backBufferCount;
+    record.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(parameters.multiSampleType);
+    record.MultiSampleQuality = parameters.multiSampleQuality;
+    record.SwapEffect = static_cast<D3DSWAPEFFECT>(parameters.swapEffect);
+    record.hDeviceWindow = static_cast<HWND>(parameters.deviceWindow);
+    record.Windowed = parameters.windowed ? TRUE : FALSE;
+    record.EnableAutoDepthStencil = parameters.enableAutoDepthStencil ? TRUE : FALSE;
+    record.AutoDepthStencilFormat = static_cast<D3DFORMAT>(parameters.autoDepthStencilFormat);
+    record.Flags = parameters.flags;
+    record.FullScreen_RefreshRateInHz = parameters.fullScreenRefreshRateInHz;
+    record.PresentationInterval = parameters.presentationInterval;
+    return record;
+}
+
+D3DXFONT_DESCA asRecord(const FontDescription& description) {
+    D3DXFONT_DESCA record{};
+    record.Height = description.height;
+    record.Width = description.width;
+    record.Weight = description.weight;
+    record.MipLevels = description.mipLevels;
+    record.Italic = description.italic ? TRUE : FALSE;
+    record.CharSet = description.charSet;
+    record.OutputPrecision = description.outputPrecision;
+    record.Quality = description.quality;
+    record.PitchAndFamily = description.pitchAndFamily;
+    std::strncpy(record.FaceName, description.faceName.c_str(), LF_FACESIZE - 1);
+    return record;
+}
+
+} // namespace
+
+void initializeCom() {
+    CoInitialize(nullptr);
+}
+
+Direct3DHandle createDirect3D() {
+    return reinterpret_cast<Direct3DHandle>(Direct3DCreate9(D3D_SDK_VERSION));
+}
+
+GraphicsResult createDirect3DDevice(Direct3DHandle direct3d, std::uint32_t adapter, DeviceType type,
+                                    WindowHandle focusWindow, std::uint32_t behaviourFlags,
+                                    PresentParameters& parameters, DeviceHandle& device) {
+    D3DPRESENT_PARAMETERS record = asRecord(parameters);
+    IDirect3DDevice9* created = nullptr;
+    const HRESULT result = reinterpret_cast<IDirect3D9*>(direct3d)->CreateDevice(
+        adapter, static_cast<D3DDEVTYPE>(type), static_cast<HWND>(focusWindow), behaviourFlags,
+        &record, &created);
+    device = reinterpret_cast<DeviceHandle>(SUCCEEDED(result) ? created : nullptr);
+    return result;
+}
+
+GraphicsResult createFontIndirect(DeviceHandle device, const FontDescription& description,
+                                  FontHandle& font) {
+    const D3DXFONT_DESCA record = asRecord(description);
+    ID3DXFont* created = nullptr;
+    const HRESULT result =
+        D3DXCreateFontIndirectA(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
+    font = reinterpret_cast<FontHandle>(SUCCEEDED(result) ? created : nullptr);
+    return result;
+}
+
+GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input) {
+    void* created = nullptr;
+    const HRESULT result = DirectInput8Create(GetModuleHandleA(nullptr), version,
+                                              IID_IDirectInput8A, &created, nullptr);
+    input = static_cast<InputHandle>(SUCCEEDED(result) ? created : nullptr);
+    return result;
+}
