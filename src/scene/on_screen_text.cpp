@@ -1,4 +1,44 @@
 #include "scene/on_screen_text.h"
 
-// The texts are not drawn yet.
-void drawOnScreenText() {}
+#include "gfx/graphics_setup.h"
+#include "scene/screen_texts.h"
+#include "state/viewer_state.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t textColor = 0xFFC8C8C8; // opaque light grey
+// DT_LEFT | DT_TOP | DT_EXPANDTABS | DT_NOCLIP: the empty rectangle only fixes the top-left
+// corner, and line feeds start new lines.
+constexpr std::uint32_t textFormat = 0x140;
+constexpr std::int32_t wholeText = -1;
+
+constexpr int helpTextLeft = 50;
+constexpr int legendLeft = 20;
+constexpr int legendTop = 6;
+constexpr int valueLineLeft = 20;
+constexpr int valueLineTop = 24;
+
+char textBuffer[textBufferSize];
+
+void drawText(int x, int y, const char* text, std::uint32_t color) {
+    const TextRect rect{x, y, 0, 0};
+    drawFontText(textFont, text, wholeText, rect, textFormat, color);
+}
+
+} // namespace
+
+int helpTextTop(int pictureHeight) {
+    return static_cast<int>(static_cast<float>(3 * pictureHeight) / 4.0f);
+}
+
+void drawOnScreenText() {
+    std::memset(textBuffer, 0, sizeof textBuffer);
+    std::strcpy(textBuffer, helpText);
+    drawText(helpTextLeft, helpTextTop(viewerState.backBufferHeight), textBuffer, textColor);
+    std::strcpy(textBuffer, keyLegendLine);
+    drawText(legendLeft, legendTop, textBuffer, textColor);
+    formatValueLine(textBuffer, viewerState);
+    drawText(valueLineLeft, valueLineTop, textBuffer, textColor);
+}

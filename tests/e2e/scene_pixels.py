@@ -34,6 +34,12 @@ def is_background(rgb):
     return all(abs(int(c) - e) <= 12 for c, e in zip(rgb, CLEAR_COLOUR))
 
 
+def scene_band(image):
+    """The rows that neither the filter (at its start, rows 20 to 69) nor the texts (the top
+    lines and the help from row 432) cover: there the picture is the scene alone."""
+    return image.crop(0, 70, image.width, 350)
+
+
 def pixels_where(image, test, step=2):
     return [(x, y) for y in range(0, image.height, step) for x in range(0, image.width, step)
             if test(image.pixel(x, y))]

@@ -14,7 +14,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
-from scene_pixels import count, is_background, is_brick, is_model, wait_for_scene  # noqa: E402
+from scene_pixels import (count, is_background, is_brick, is_model, scene_band,  # noqa: E402
+                          wait_for_scene)
 
 CAPTURE_FOLDER = "抜き取り画像保存フォルダ"
 FILTER_IMAGE = "フィルター画像.bmp"
@@ -40,7 +41,7 @@ class DamagedScene(unittest.TestCase):
         self.addCleanup(s.cleanup)
         s.start()
         s.find_window(timeout=60)
-        image = wait_for_scene(s, "scene.png")
+        image = scene_band(wait_for_scene(s, "scene.png"))
         s.tap("Return", 0.3)
         time.sleep(0.5)
         s.hold_key("Escape", 0.5)

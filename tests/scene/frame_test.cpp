@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
 
 // The scene objects that start-up makes; here each test makes its own.
 FilterQuad* filterQuad = nullptr;
@@ -68,13 +71,41 @@ TEST_F(FrameTest, FrameRunsLightWallModelCameraInOrder) {
         // model: two subsets
         "setTransform", "setMaterial", "setTexture", "drawMeshSubset", "setMaterial", "setTexture",
         "drawMeshSubset",
+        // filter
+        "lockVertexBuffer", "unlockVertexBuffer", "setTextureStageState", "setTextureStageState",
+        "setTextureStageState", "setRenderState", "setRenderState", "setRenderState", "setTexture",
+        "setStreamSource", "setFvf", "drawPrimitive", "setRenderState",
         // camera, after the meshes
-        "setTransform", "setTransform", "endScene", "present"};
+        "setTransform", "setTransform",
+        // texts
+        "drawFontText", "drawFontText", "drawFontText", "endScene", "present"};
     EXPECT_EQ(expected, rg::callNames());
+    const std::set<std::string> notToTheDevice = {"drawMeshSubset", "lockVertexBuffer",
+                                                  "unlockVertexBuffer", "drawFontText"};
     for (const rg::Call& call : rg::calls) {
-        if (call.name != "drawMeshSubset") {
+        if (notToTheDevice.count(call.name) == 0) {
             EXPECT_EQ(0xDE00u, call.values.at(0)) << call.name << " goes to the device";
         }
+    }
+}
+
+TEST_F(FrameTest, FilterIsDrawnWithTheStateColourAndRectangle) {
+    viewerState.filterX = -7;
+    viewerState.filterY = 32767;
+    viewerState.filterWidth = 65535;
+    viewerState.filterHeight = 3;
+    viewerState.filterAlpha = 8;
+    viewerState.filterRed = 1;
+    renderFrame();
+    const std::string uploaded = rg::callsNamed("unlockVertexBuffer").at(0).text;
+    FilterVertex corners[4];
+    std::memcpy(corners, uploaded.data(), sizeof corners);
+    EXPECT_EQ(-7.0f, corners[0].x);
+    EXPECT_EQ(32767.0f, corners[0].y);
+    EXPECT_EQ(-7.0f + 65535.0f, corners[3].x) << "width is unsigned";
+    EXPECT_EQ(32770.0f, corners[3].y);
+    for (const FilterVertex& corner : corners) {
+        EXPECT_EQ(0x0801FAFAu, corner.color);
     }
 }
 
