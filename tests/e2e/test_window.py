@@ -4,6 +4,7 @@
 """
 
 import os
+import subprocess
 import sys
 import time
 import unittest
@@ -70,6 +71,16 @@ class MainWindow(unittest.TestCase):
         s = self.open_viewer()
         s.close_window()
         self.assertEqual(0, s.wait_exit(15))
+
+    def test_without_a_direct3d_device_start_up_ends_with_exit_code_1(self):
+        exe, scene = harness.scenario_args()
+        with harness.ViewerSession(exe, scene) as s:
+            # Wine's renderer without 3D: the Direct3D object exists but no device can be made.
+            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v",
+                            "renderer", "/t", "REG_SZ", "/d", "no3d", "/f"], env=s.env(),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            s.start()
+            self.assertEqual(1, s.wait_exit(60))
 
 
 if __name__ == "__main__":
