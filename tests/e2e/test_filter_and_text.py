@@ -93,17 +93,21 @@ class PlainScene(unittest.TestCase):
         return session
 
     def filter_box(self, session, colour=START_COLOUR, alpha=START_ALPHA):
+        """(x, y, width, height) of the filter on the screen; it must be in sight."""
         expected = blended(TEXEL, colour, alpha, CLEAR_COLOUR)
         image = session.client_image()
-        return bounding_box(image, lambda rgb: close(rgb, expected))
+        box = bounding_box(image, lambda rgb: close(rgb, expected))
+        self.assertIsNotNone(box, "the filter is not in sight")
+        return box
 
-    def hold_until(self, session, key, reached, limit=20.0):
-        """Hold the key in short stretches until reached() is true (frame rates differ)."""
+    def hold_until(self, session, key, reached, stretch=0.4, limit=20.0):
+        """Hold the key in short stretches until reached() is true: the frame rate, and so the
+        distance one stretch covers, differs from run to run."""
         deadline = time.monotonic() + limit
         while not reached():
             self.assertLess(time.monotonic(), deadline, "holding %s never got there" % key)
-            session.hold_key(key, 0.4)
-        time.sleep(0.3)
+            session.hold_key(key, stretch)
+            time.sleep(0.2)
 
     def capture_size(self, session, name):
         session.tap("Return", 0.3)
@@ -141,33 +145,23 @@ class PlainScene(unittest.TestCase):
     def test_letter_keys_move_and_resize_the_filter(self):
         s = self.open_viewer()
         x0, y0, w0, h0 = START_RECT
-        s.hold_key("d", 0.3)
-        s.hold_key("s", 0.3)
-        time.sleep(0.3)
+        self.hold_until(s, "d", lambda: self.filter_box(s)[0] >= 200, stretch=0.05)
+        self.hold_until(s, "s", lambda: self.filter_box(s)[1] >= 150, stretch=0.05)
         x, y, w, h = self.filter_box(s)
         self.assertEqual((w0, h0), (w, h), "moving keeps the size")
-        self.assertGreater(x, x0)
-        self.assertGreater(y, y0)
         self.assertEqual(0, (x - x0) % 3, "steps of 3 pixels")
         self.assertEqual(0, (y - y0) % 3)
 
-        s.hold_key("a", 0.2)
-        s.hold_key("w", 0.2)
-        time.sleep(0.3)
-        moved_back = self.filter_box(s)
-        self.assertLess(moved_back[0], x)
-        self.assertLess(moved_back[1], y)
+        self.hold_until(s, "a", lambda: self.filter_box(s)[0] < x, stretch=0.05)
+        self.hold_until(s, "w", lambda: self.filter_box(s)[1] < y, stretch=0.05)
 
         self.hold_until(s, "q", lambda: self.filter_box(s)[2] == 3)
         self.hold_until(s, "z", lambda: self.filter_box(s)[3] == 3)
         self.assertEqual((3, 3), self.capture_size(s, "0.bmp"))
 
-        s.hold_key("e", 0.15)
-        s.hold_key("c", 0.15)
-        time.sleep(0.3)
+        self.hold_until(s, "e", lambda: self.filter_box(s)[2] > 3, stretch=0.05)
+        self.hold_until(s, "c", lambda: self.filter_box(s)[3] > 3, stretch=0.05)
         _, _, w, h = self.filter_box(s)
-        self.assertGreater(w, 3)
-        self.assertGreater(h, 3)
         self.assertEqual((w, h), self.capture_size(s, "1.bmp"))
 
     def test_texts_stand_at_the_top_and_from_50_432(self):
