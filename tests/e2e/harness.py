@@ -747,6 +747,17 @@ class ViewerSession:
         return "\n".join(lines)
 
 
+def open_session(test, exe, scene=None, title=DEFAULT_TITLE):
+    """Start the program for a unittest case and find its window; the session is cleaned up
+    when the case ends, passed or not."""
+    session = ViewerSession(exe, scene, title=title)
+    session.__enter__()
+    test.addCleanup(session.cleanup)
+    session.start()
+    session.find_window(timeout=60)
+    return session
+
+
 # --------------------------------------------------------------------------
 # Scenario entry point
 

@@ -84,11 +84,7 @@ class PlainScene(unittest.TestCase):
 
     def open_viewer(self):
         exe, _ = harness.scenario_args()
-        session = harness.ViewerSession(exe, self.scene)
-        session.__enter__()
-        self.addCleanup(session.cleanup)
-        session.start()
-        session.find_window(timeout=60)
+        session = harness.open_session(self, exe, self.scene)
         session.wait_for_picture()
         return session
 

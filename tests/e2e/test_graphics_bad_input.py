@@ -36,11 +36,7 @@ class DamagedScene(unittest.TestCase):
     def run_viewer(self, scene):
         """Starts the viewer, lets it draw, captures once, quits; returns the client picture."""
         exe, _ = harness.scenario_args()
-        s = harness.ViewerSession(exe, scene)
-        s.__enter__()
-        self.addCleanup(s.cleanup)
-        s.start()
-        s.find_window(timeout=60)
+        s = harness.open_session(self, exe, scene)
         image = scene_band(wait_for_scene(s, "scene.png"))
         s.tap("Return", 0.3)
         time.sleep(0.5)

@@ -34,11 +34,7 @@ class DemoScene(unittest.TestCase):
 
     def open_viewer(self):
         exe, demo = harness.scenario_args()
-        session = harness.ViewerSession(exe, demo)
-        session.__enter__()
-        self.addCleanup(session.cleanup)
-        session.start()
-        session.find_window(timeout=60)
+        session = harness.open_session(self, exe, demo)
         wait_for_scene(session, "first.png")
         return session
 

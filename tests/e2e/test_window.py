@@ -25,13 +25,7 @@ class MainWindow(unittest.TestCase):
 
     def open_viewer(self):
         exe, scene = harness.scenario_args()
-        session = harness.ViewerSession(exe, scene)
-        session.__enter__()
-        self.addCleanup(session.cleanup)
-        session.start()
-        elapsed = session.find_window(timeout=60)
-        print("window appeared %.2f s after process start" % elapsed, file=sys.stderr)
-        return session
+        return harness.open_session(self, exe, scene)
 
     def test_window_has_the_title_and_an_exact_client_area(self):
         s = self.open_viewer()
