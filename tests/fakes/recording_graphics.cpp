@@ -270,9 +270,9 @@ void releaseMesh(MeshHandle mesh) {
     record("releaseMesh", {number(mesh)});
 }
 
-GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
-                                     TextureHandle& texture) {
-    Call& call = record("createTextureFromFile", {number(device)});
+// Both texture loads answer alike: a file the script calls missing fails, any other gives a
+// new texture.
+static GraphicsResult answerTextureLoad(Call& call, const char* fileName, TextureHandle& texture) {
     call.text = fileName;
     if (script.missingTextures.count(fileName) != 0) {
         return failure();
@@ -280,6 +280,12 @@ GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
     call.made = makeHandle();
     texture = handleFrom<TextureHandle>(call.made);
     return graphicsOk;
+}
+
+GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
+                                     TextureHandle& texture) {
+    Call& call = record("createTextureFromFile", {number(device)});
+    return answerTextureLoad(call, fileName, texture);
 }
 
 GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName,
@@ -290,13 +296,7 @@ GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName
                                        std::uint32_t colorKey, TextureHandle& texture) {
     Call& call = record("createTextureFromFileEx", {number(device), width, height, mipLevels, usage,
                                                     format, pool, filter, mipFilter, colorKey});
-    call.text = fileName;
-    if (script.missingTextures.count(fileName) != 0) {
-        return failure();
-    }
-    call.made = makeHandle();
-    texture = handleFrom<TextureHandle>(call.made);
-    return graphicsOk;
+    return answerTextureLoad(call, fileName, texture);
 }
 
 void releaseTexture(TextureHandle texture) {
