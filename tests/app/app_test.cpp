@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "app/cursor.h"
+#include "app/idle_wait.h"
 #include "app/scene_objects.h"
 #include "gfx/graphics_setup.h"
 #include "scene/frame.h"
@@ -16,6 +17,19 @@
 namespace {
 std::vector<std::string> calls;
 bool graphicsSucceed = true;
+bool minimised = false;
+std::vector<bool> presentsSucceed;     // per rendered frame; frames past the end succeed
+std::vector<DeviceState> deviceStates; // per query; queries past the end find it ready
+std::vector<bool> resetsSucceed;       // per reset; resets past the end succeed
+
+template <typename Value> Value next(std::vector<Value>& script, Value otherwise) {
+    if (script.empty()) {
+        return otherwise;
+    }
+    const Value value = script.front();
+    script.erase(script.begin());
+    return value;
+}
 WindowHandle const fakeWindow = reinterpret_cast<WindowHandle>(0x1234);
 } // namespace
 
@@ -32,6 +46,30 @@ bool setUpGraphics(WindowHandle window, int width, int height) {
                     std::to_string(width) + "x" + std::to_string(height));
     return graphicsSucceed;
 }
+void releaseGraphics() {
+    calls.push_back("release graphics");
+}
+DeviceState queryDeviceState() {
+    return next(deviceStates, DeviceState::ready);
+}
+bool resetDeviceWithSameParameters() {
+    calls.push_back("reset");
+    return next(resetsSucceed, true);
+}
+FontHandle textFont = nullptr;
+void fontOnLostDevice(FontHandle) {
+    calls.push_back("font lost");
+}
+GraphicsResult fontOnResetDevice(FontHandle) {
+    calls.push_back("font reset");
+    return graphicsOk;
+}
+bool mainWindowIsMinimised() {
+    return minimised;
+}
+void waitForMessageOrTimeout(int) {
+    calls.push_back("wait");
+}
 
 void showMouseCursor() {
     calls.push_back("show cursor");
@@ -42,8 +80,12 @@ void setUpLight() {
 void pollKeyboard() {
     calls.push_back("poll");
 }
-void renderFrame() {
+void pollCommandKeys() {
+    calls.push_back("poll Escape and Enter");
+}
+bool renderFrame() {
     calls.push_back("render");
+    return next(presentsSucceed, true);
 }
 void composeFrame() {}
 
@@ -56,6 +98,12 @@ bool FilterQuad::loadTexture(const char* fileName, std::uint32_t colorKey) {
 }
 void FilterQuad::setColor(std::uint32_t) {}
 void FilterQuad::draw(float, float, float, float) {}
+void FilterQuad::onLostDevice() {
+    calls.push_back("filter buffer lost");
+}
+void FilterQuad::onResetDevice() {
+    calls.push_back("filter buffer made");
+}
 void FilterQuad::release() {
     calls.push_back("release filter");
 }
@@ -75,6 +123,10 @@ class StartUpAndShutdown : public ::testing::Test {
     void SetUp() override {
         calls.clear();
         graphicsSucceed = true;
+        minimised = false;
+        presentsSucceed.clear();
+        deviceStates.clear();
+        resetsSucceed.clear();
         mainWindow = nullptr;
         filterQuad = nullptr;
         wallMesh = nullptr;
@@ -102,7 +154,9 @@ TEST_F(StartUpAndShutdown, StartUpRunsInOrderWithTheWindowMadeFirst) {
 TEST_F(StartUpAndShutdown, FailedGraphicsCreateNoSceneObject) {
     graphicsSucceed = false;
     EXPECT_FALSE(startUp());
-    EXPECT_EQ((std::vector<std::string>{"create window", "set up graphics 1 592x576"}), calls);
+    EXPECT_EQ((std::vector<std::string>{"create window", "set up graphics 1 592x576",
+                                        "release graphics"}),
+              calls);
     EXPECT_EQ(nullptr, filterQuad);
     EXPECT_EQ(nullptr, wallMesh);
     EXPECT_EQ(nullptr, modelMesh);
@@ -112,13 +166,55 @@ TEST_F(StartUpAndShutdown, ShutdownReleasesFilterThenWallThenModel) {
     ASSERT_TRUE(setUpScene());
     calls.clear();
     releaseScene();
-    EXPECT_EQ((std::vector<std::string>{"release filter", "release wall", "release model"}), calls);
+    EXPECT_EQ((std::vector<std::string>{"release filter", "release wall", "release model",
+                                        "release graphics"}),
+              calls);
     EXPECT_EQ(nullptr, filterQuad);
 }
 
 TEST_F(StartUpAndShutdown, AFramePollsTheKeyboardBeforeDrawing) {
     runFrame();
     EXPECT_EQ((std::vector<std::string>{"poll", "render"}), calls);
+}
+
+TEST_F(StartUpAndShutdown, AMinimisedWindowWaitsAndMovesNothing) {
+    minimised = true;
+    runFrame();
+    EXPECT_EQ((std::vector<std::string>{"wait"}), calls);
+}
+
+// The device is lost at a present, stays lost for one pass, then can be reset: the default
+// pool is emptied before the reset and filled after it, and only Escape and Enter are read
+// until the picture is back.
+TEST_F(StartUpAndShutdown, ALostDeviceIsResetAndDrawsAgain) {
+    ASSERT_TRUE(setUpScene());
+    calls.clear();
+    presentsSucceed = {false};
+    deviceStates = {DeviceState::lost, DeviceState::needsReset, DeviceState::needsReset};
+    resetsSucceed = {false, true};
+    for (int pass = 0; pass < 5; ++pass) {
+        runFrame();
+    }
+    const std::vector<std::string> expected = {
+        "poll",
+        "render",
+        "filter buffer lost",
+        "font lost", // lost at a present
+        "poll Escape and Enter",
+        "wait", // still lost
+        "reset",
+        "poll Escape and Enter",
+        "wait", // the reset fails
+        "reset",
+        "font reset",
+        "filter buffer made",
+        "poll",
+        "render", // back
+        "poll",
+        "render",
+    };
+    EXPECT_EQ(expected, calls);
+    releaseScene();
 }
 
 } // namespace

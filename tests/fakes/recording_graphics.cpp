@@ -137,6 +137,41 @@ GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input) {
     return graphicsOk;
 }
 
+void releaseInput(InputHandle input) {
+    record("releaseInput", {number(input)});
+}
+
+void releaseFont(FontHandle font) {
+    record("releaseFont", {number(font)});
+}
+
+void releaseDevice(DeviceHandle device) {
+    record("releaseDevice", {number(device)});
+}
+
+void releaseDirect3D(Direct3DHandle direct3d) {
+    record("releaseDirect3D", {number(direct3d)});
+}
+
+GraphicsResult testCooperativeLevel(DeviceHandle device) {
+    record("testCooperativeLevel", {number(device)});
+    return script.cooperativeLevel;
+}
+
+GraphicsResult resetDevice(DeviceHandle device, const PresentParameters& parameters) {
+    record("resetDevice", {number(device)}).presentParameters = parameters;
+    return graphicsOk;
+}
+
+void fontOnLostDevice(FontHandle font) {
+    record("fontOnLostDevice", {number(font)});
+}
+
+GraphicsResult fontOnResetDevice(FontHandle font) {
+    record("fontOnResetDevice", {number(font)});
+    return graphicsOk;
+}
+
 GraphicsResult beginScene(DeviceHandle device) {
     record("beginScene", {number(device)});
     return graphicsOk;
@@ -155,7 +190,7 @@ GraphicsResult clear(DeviceHandle device, std::uint32_t flags, std::uint32_t col
 
 GraphicsResult present(DeviceHandle device) {
     record("present", {number(device)});
-    return graphicsOk;
+    return script.presentResult;
 }
 
 GraphicsResult setTransform(DeviceHandle device, TransformState state, const Matrix& matrix) {

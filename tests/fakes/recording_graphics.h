@@ -41,6 +41,8 @@ struct Script {
     std::set<std::string> missingTextures;     // texture files that cannot be loaded
     bool vertexBufferFails = false;
     bool lockFails = false;
+    GraphicsResult presentResult = graphicsOk;
+    GraphicsResult cooperativeLevel = graphicsOk;
 };
 
 extern Script script;

@@ -121,3 +121,45 @@ TEST_F(GraphicsSetup, InputFailureIsAFailureOfTheSetUp) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphicsSetup, ReleasesEverythingMadeFontBeforeDeviceAndOnlyOnce) {
+    ASSERT_TRUE(setUpGraphics(testWindow, 592, 576));
+    const std::uintptr_t madeDevice = reinterpret_cast<std::uintptr_t>(device);
+    releaseGraphics();
+    releaseGraphics();
+    const std::vector<std::string> names = rg::callNames();
+    const std::vector<std::string> released(names.end() - 4, names.end());
+    EXPECT_EQ((std::vector<std::string>{"releaseInput", "releaseFont", "releaseDevice",
+                                        "releaseDirect3D"}),
+              released);
+    EXPECT_EQ(madeDevice, rg::callsNamed("releaseDevice").at(0).values[0]);
+    EXPECT_EQ(nullptr, device);
+}
+
+TEST_F(GraphicsSetup, ReleaseAfterAFailedSetUpLeavesOutWhatWasNeverMade) {
+    rg::script.fontResult = notAvailable;
+    ASSERT_FALSE(setUpGraphics(testWindow, 592, 576));
+    releaseGraphics();
+    EXPECT_TRUE(rg::callsNamed("releaseFont").empty());
+    EXPECT_TRUE(rg::callsNamed("releaseInput").empty());
+    EXPECT_EQ(1u, rg::callsNamed("releaseDevice").size());
+}
+
+TEST_F(GraphicsSetup, ALostDeviceIsResetWithTheParametersItWasMadeWith) {
+    ASSERT_TRUE(setUpGraphics(testWindow, 592, 576));
+    for (const auto& [level, state] :
+         {std::pair{graphicsOk, DeviceState::ready}, std::pair{deviceLost, DeviceState::lost},
+          std::pair{deviceNotReset, DeviceState::needsReset}}) {
+        rg::script.cooperativeLevel = level;
+        EXPECT_EQ(state, queryDeviceState());
+    }
+    ASSERT_TRUE(resetDeviceWithSameParameters());
+    EXPECT_EQ(rg::callsNamed("createDirect3DDevice").at(0).presentParameters,
+              rg::callsNamed("resetDevice").at(0).presentParameters);
+    EXPECT_TRUE(reportsLostDevice(deviceLost) && reportsLostDevice(deviceNotReset));
+    EXPECT_FALSE(reportsLostDevice(graphicsOk));
+}
+
+} // namespace

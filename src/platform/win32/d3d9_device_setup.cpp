@@ -1,7 +1,8 @@
 // Start-up of the Windows graphics: implements the creating operations of gfx/graphics.h —
 // COM, the Direct3D 9 object, the device, the D3DX font and the DirectInput 8 object. The
 // order, the fallback and the parameters are decided by gfx/graphics_setup.cpp; this file only
-// makes the calls. Links ole32, d3d9, d3dx9, dinput8 and dxguid.
+// makes the calls. It also releases them, and resets a lost device. Links ole32, d3d9, d3dx9,
+// dinput8 and dxguid.
 
 #include "gfx/graphics.h"
 
@@ -87,4 +88,37 @@ GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input) {
                                               IID_IDirectInput8A, &created, nullptr);
     input = static_cast<InputHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
+}
+
+void releaseInput(InputHandle input) {
+    static_cast<IDirectInput8A*>(static_cast<void*>(input))->Release();
+}
+
+void releaseFont(FontHandle font) {
+    reinterpret_cast<ID3DXFont*>(font)->Release();
+}
+
+void releaseDevice(DeviceHandle device) {
+    reinterpret_cast<IDirect3DDevice9*>(device)->Release();
+}
+
+void releaseDirect3D(Direct3DHandle direct3d) {
+    reinterpret_cast<IDirect3D9*>(direct3d)->Release();
+}
+
+GraphicsResult testCooperativeLevel(DeviceHandle device) {
+    return reinterpret_cast<IDirect3DDevice9*>(device)->TestCooperativeLevel();
+}
+
+GraphicsResult resetDevice(DeviceHandle device, const PresentParameters& parameters) {
+    D3DPRESENT_PARAMETERS record = asRecord(parameters);
+    return reinterpret_cast<IDirect3DDevice9*>(device)->Reset(&record);
+}
+
+void fontOnLostDevice(FontHandle font) {
+    reinterpret_cast<ID3DXFont*>(font)->OnLostDevice();
+}
+
+GraphicsResult fontOnResetDevice(FontHandle font) {
+    return reinterpret_cast<ID3DXFont*>(font)->OnResetDevice();
 }

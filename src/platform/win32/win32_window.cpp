@@ -105,6 +105,10 @@ void destroyMainWindow() {
     DestroyWindow(static_cast<HWND>(mainWindow));
 }
 
+bool mainWindowIsMinimised() {
+    return IsIconic(static_cast<HWND>(mainWindow)) != 0;
+}
+
 void deleteWindowResources() {
     DeleteObject(buttonFont);
     DeleteObject(backgroundBrush);
