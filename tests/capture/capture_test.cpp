@@ -308,6 +308,7 @@ TEST_F(Capture, FullFolderGetsNoFileAndNothingIsReplaced) {
     EXPECT_EQ(captureFileCount(), 65536u);
     EXPECT_EQ(fs::file_size(capturePath(100)), 0u);
     EXPECT_EQ(viewerState.captureCounter, 101);
+    EXPECT_EQ(host_capture_files::failureSignalCount(), 1);
 }
 
 TEST_F(Capture, ImageTooLargeForABmpGivesNoFileAndNoLargeAllocation) {
@@ -318,6 +319,7 @@ TEST_F(Capture, ImageTooLargeForABmpGivesNoFileAndNoLargeAllocation) {
     EXPECT_LT(largestAllocation, largeAllocation);
     EXPECT_TRUE(fake_screen::grabbedAreas().empty());
     EXPECT_EQ(viewerState.captureCounter, 1);
+    EXPECT_EQ(host_capture_files::failureSignalCount(), 1);
 }
 
 TEST_F(Capture, BufferThatCannotBeHadGivesNoFile) {
@@ -352,6 +354,7 @@ TEST_F(Capture, WriteFailingPartWayLeavesNoPartialFile) {
         EXPECT_EQ(host_capture_files::openFileCount(), 0);
     }
     EXPECT_EQ(viewerState.captureCounter, 4);
+    EXPECT_EQ(host_capture_files::failureSignalCount(), 4);
 }
 
 TEST_F(Capture, CaptureAfterAFailedOneWritesAFullFile) {
@@ -362,6 +365,7 @@ TEST_F(Capture, CaptureAfterAFailedOneWritesAFullFile) {
 
     EXPECT_FALSE(fs::exists(capturePath(0)));
     EXPECT_EQ(fs::file_size(capturePath(1)), 7654u);
+    EXPECT_EQ(host_capture_files::failureSignalCount(), 0); // a written file is not signalled
 }
 
 TEST_F(Capture, RefusedFileOrLostCloseGivesNoFileButTheCounterMovesOn) {

@@ -15,6 +15,7 @@ std::size_t writableBytes = std::numeric_limits<std::size_t>::max();
 bool closesFail = false;
 bool creationFails = false;
 int openFiles = 0;
+int failureSignals = 0;
 
 int descriptorOf(CaptureFile file) {
     return static_cast<int>(reinterpret_cast<std::intptr_t>(file));
@@ -36,6 +37,10 @@ void failCreation(bool fail) {
     creationFails = fail;
 }
 
+int failureSignalCount() {
+    return failureSignals;
+}
+
 int openFileCount() {
     return openFiles;
 }
@@ -45,6 +50,7 @@ void reset() {
     closesFail = false;
     creationFails = false;
     openFiles = 0;
+    failureSignals = 0;
 }
 
 } // namespace host_capture_files
@@ -83,4 +89,8 @@ bool closeFile(CaptureFile file) {
 
 void removeFile(const char* fileName) {
     std::remove(fileName);
+}
+
+void signalCaptureFailed() {
+    ++failureSignals;
 }

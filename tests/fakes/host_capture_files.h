@@ -17,6 +17,9 @@ void failCloses(bool fail);
 // Refuses to create files (as a full disk or a read-only folder would).
 void failCreation(bool fail);
 
+// How often the capture signalled that it wrote no file.
+int failureSignalCount();
+
 // Files that were created and are still open.
 int openFileCount();
 
