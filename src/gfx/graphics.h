@@ -263,7 +263,7 @@ GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
                              std::uint32_t startVertex, std::uint32_t primitiveCount);
 
 // ---------------------------------------------------------------------------------------------
-// Meshes and textures from files. File names are in the platform's narrow code page.
+// Meshes and textures from files. File names are code page 932 bytes, as the core keeps them.
 
 // D3DXLoadMeshFromX without adjacency or effect instances; the material list comes back as
 // records, its buffer already released.
@@ -284,7 +284,8 @@ GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName
 void releaseTexture(TextureHandle texture);
 
 // ---------------------------------------------------------------------------------------------
-// Text: ID3DXFont::DrawTextA without a sprite. Returns the drawn height, 0 on failure.
+// Text: ID3DXFont::DrawText without a sprite, the text in code page 932. Returns the drawn
+// height, 0 on failure.
 
 std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                           const TextRect& rect, std::uint32_t format, std::uint32_t color);

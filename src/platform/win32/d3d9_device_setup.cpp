@@ -5,6 +5,7 @@
 // dinput8 and dxguid.
 
 #include "gfx/graphics.h"
+#include "win32_text.h"
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <d3d9.h>
@@ -12,7 +13,7 @@
 #include <dinput.h>
 #include <objbase.h>
 
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -35,8 +36,10 @@ D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
     return record;
 }
 
-D3DXFONT_DESCA asRecord(const FontDescription& description) {
-    D3DXFONT_DESCA record{};
+// The W form of the record: the face name, code page 932 in the core, is converted so that it
+// names the same face in any locale.
+D3DXFONT_DESCW asRecord(const FontDescription& description) {
+    D3DXFONT_DESCW record{};
     record.Height = description.height;
     record.Width = description.width;
     record.Weight = description.weight;
@@ -46,7 +49,8 @@ D3DXFONT_DESCA asRecord(const FontDescription& description) {
     record.OutputPrecision = description.outputPrecision;
     record.Quality = description.quality;
     record.PitchAndFamily = description.pitchAndFamily;
-    std::strncpy(record.FaceName, description.faceName.c_str(), LF_FACESIZE - 1);
+    std::wcsncpy(record.FaceName, fromCodePage932(description.faceName.c_str()).c_str(),
+                 LF_FACESIZE - 1);
     return record;
 }
 
@@ -74,10 +78,10 @@ GraphicsResult createDirect3DDevice(Direct3DHandle direct3d, std::uint32_t adapt
 
 GraphicsResult createFontIndirect(DeviceHandle device, const FontDescription& description,
                                   FontHandle& font) {
-    const D3DXFONT_DESCA record = asRecord(description);
+    const D3DXFONT_DESCW record = asRecord(description);
     ID3DXFont* created = nullptr;
     const HRESULT result =
-        D3DXCreateFontIndirectA(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
+        D3DXCreateFontIndirectW(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
     font = reinterpret_cast<FontHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }

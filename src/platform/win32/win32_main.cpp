@@ -18,12 +18,12 @@ constexpr UINT startUpFailed = 1;
 UINT runMessageLoop() {
     MSG message{};
     for (;;) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 return static_cast<UINT>(message.wParam);
             }
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
             continue;
         }
         runFrame();
