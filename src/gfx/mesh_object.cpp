@@ -25,17 +25,6 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
 
 } // namespace
 
-void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation) {
-    Matrix step{};
-    matrixRotationZ(world, rotation.z);
-    matrixRotationX(step, rotation.x);
-    matrixMultiply(world, world, step);
-    matrixRotationY(step, rotation.y);
-    matrixMultiply(world, world, step);
-    matrixTranslation(step, position.x, position.y, position.z);
-    matrixMultiply(world, world, step);
-}
-
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;
     std::vector<MeshMaterial> fileMaterials;

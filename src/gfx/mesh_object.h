@@ -22,6 +22,3 @@ class MeshObject {
     std::vector<TextureHandle> textures; // null where a material has no texture
     std::uint32_t materialCount() const { return static_cast<std::uint32_t>(materials.size()); }
 };
-
-// World = Rz × Rx × Ry × T: the mesh turns first about z, then x, then y, then moves.
-void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation);
