@@ -18,30 +18,19 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import harness  # noqa: E402
 
 
-class CountedSession(harness.ViewerSession):
-    """A session whose Wine reports the frame rate of each presented second."""
-
-    def env(self):
-        env = super().env()
-        env["WINEDEBUG"] = "-all,+fps"
-        return env
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scene", required=True)
     parser.add_argument("--seconds", type=float, default=20)
     args = parser.parse_args()
-    harness.skip_if_unavailable()
-    with CountedSession(args.exe, args.scene) as session:
+    # Wine reports the frame rate of each presented second.
+    with harness.Session(None, args.scene, args.exe, env={"WINEDEBUG": "-all,+fps"}) as session:
         session.start()
-        session.find_window()
-        session.wait_for_picture()
         time.sleep(args.seconds)
-        session.hold_key("Escape", 0.3)
+        session.hold("Escape")
         session.wait_exit(30)
-        rates = [float(r) for r in re.findall(r"approx ([0-9.]+)fps", session.output()[1])]
+        rates = [float(r) for r in re.findall(r"approx ([0-9.]+)fps", session.output())]
     if not rates:
         print("Wine reported no frame rate")
         return 1
