@@ -12,9 +12,10 @@ import sys
 import tempfile
 import time
 
+import wine_figures
+from wine_figures import harness
+
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
-import harness  # noqa: E402
 
 BUTTON_CENTRE = (102 + 34, 544 + 9)
 WARM_UP_CAPTURES = 10
@@ -58,7 +59,7 @@ def click_captures(session, count):
 
 
 def memory_over_captures(exe, scene):
-    with harness.Session(None, scene, exe) as s:
+    with harness.Session(None, scene, exe, env=wine_figures.BENCH_ENV) as s:
         s.start()
         pid = s.viewer_pid()
         click_captures(s, WARM_UP_CAPTURES)

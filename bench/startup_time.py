@@ -6,17 +6,16 @@ runs, with min and max.
 """
 
 import argparse
-import os
 import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import harness  # noqa: E402
+import wine_figures
+from wine_figures import harness
 
 
 def one_start(exe, scene):
-    with harness.Session(None, scene, exe) as session:
+    with harness.Session(None, scene, exe, env=wine_figures.BENCH_ENV) as session:
         started = time.monotonic()
         session.start(steady=False)
         window = time.monotonic() - started

@@ -6,17 +6,11 @@ the demo scene, sampled at the given seconds after start-up.
 """
 
 import argparse
-import os
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import harness  # noqa: E402
-
-
-def viewer_rss_kib(session):
-    with open("/proc/%d/status" % session.viewer_pid()) as f:
-        return int(next(line for line in f if line.startswith("VmRSS:")).split()[1])
+import wine_figures
+from wine_figures import harness
 
 
 def main():
@@ -25,12 +19,13 @@ def main():
     parser.add_argument("--scene", required=True)
     parser.add_argument("--at", type=float, nargs="+", default=[10, 60])
     args = parser.parse_args()
-    with harness.Session(None, args.scene, args.exe) as session:
+    with harness.Session(None, args.scene, args.exe, env=wine_figures.BENCH_ENV) as session:
         started = time.monotonic()
         session.start(steady=False)
         for seconds in sorted(args.at):
             time.sleep(max(0.0, started + seconds - time.monotonic()))
-            print("after %5.0f s: %d KiB" % (seconds, viewer_rss_kib(session)), flush=True)
+            print("after %5.0f s: %.0f MiB" % (seconds, wine_figures.resident_mib(session)),
+                  flush=True)
         session.hold("Escape")
         print("exit code %d" % session.wait_exit(20))
 
