@@ -13,8 +13,6 @@
 #include <dinput.h>
 #include <objbase.h>
 
-#include <cwchar>
-
 namespace {
 
 D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
@@ -49,8 +47,7 @@ D3DXFONT_DESCW asRecord(const FontDescription& description) {
     record.OutputPrecision = description.outputPrecision;
     record.Quality = description.quality;
     record.PitchAndFamily = description.pitchAndFamily;
-    std::wcsncpy(record.FaceName, fromCodePage932(description.faceName.c_str()).c_str(),
-                 LF_FACESIZE - 1);
+    fromCodePage932(description.faceName.c_str()).copy(record.FaceName, LF_FACESIZE - 1);
     return record;
 }
 
