@@ -90,6 +90,10 @@ template <typename Reader> class ObjectParser {
                 return false;
             }
         }
+        if (placed_.empty()) {
+            error = in_.where() + ": the file holds no mesh";
+            return false;
+        }
         placeMeshes();
         return true;
     }
