@@ -20,17 +20,20 @@ TOLERANCE = 1e-5
 def read(path):
     vertices, triangles, materials = [], [], []
     with open(path) as f:
-        for line in f:
-            kind, _, rest = line.partition(" ")
-            if kind == "error":
-                return None
-            if kind == "v":
-                vertices.append([float(x) for x in rest.split()])
-            elif kind == "t":
-                triangles.append([int(x) for x in rest.split()])
-            elif kind == "m":
-                numbers, _, texture = rest.partition(' "')
-                materials.append(([float(x) for x in numbers.split()], texture.rstrip('"\n')))
+        text = f.read()
+    if not text.startswith(("vertices", "error")):
+        sys.exit(f"{path}: the probe printed no mesh and no error: {text[:200]!r}")
+    for line in text.splitlines():
+        kind, _, rest = line.partition(" ")
+        if kind == "error":
+            return None
+        if kind == "v":
+            vertices.append([float(x) for x in rest.split()])
+        elif kind == "t":
+            triangles.append([int(x) for x in rest.split()])
+        elif kind == "m":
+            numbers, _, texture = rest.partition(' "')
+            materials.append(([float(x) for x in numbers.split()], texture.rstrip('"')))
     return vertices, triangles, materials
 
 
@@ -78,7 +81,7 @@ def main():
         print("the loader refuses a file that D3DX reads")
         return 1
     found = differences(d3dx, ours, not frames)
-    if frames and differences(d3dx, ours, True):
+    if frames and not found and differences(d3dx, ours, True):
         print("agree but for the normals (Wine moves normals by the frame's translation)")
     print("; ".join(found) if found else
           f"agree: {len(ours[1])} triangles, {len(ours[2])} materials, "

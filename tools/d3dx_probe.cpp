@@ -5,9 +5,12 @@
 //                                attribute, materials with their texture names
 //   d3dx_probe FILE.x --ours     the same printout from our own loader
 //   d3dx_probe FILE.x --time N   loads N times with each and prints the mean times and ratio
+//   d3dx_probe FILE.x --fallback the ID3DXMesh the viewer builds from our loader's result when
+//                                D3DX refuses a file, printed like D3DX's
 //
 // It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
 
+#include "platform/win32/d3d9_x_mesh.h"
 #include "xfile/x_mesh.h"
 
 #include <windows.h>
@@ -168,6 +171,30 @@ int timeBoth(const char* fileName, IDirect3DDevice9* device, int rounds) {
     return 0;
 }
 
+int printFallbackMesh(const char* fileName, IDirect3DDevice9* device) {
+    XMesh loaded;
+    std::string error;
+    ID3DXMesh* mesh = nullptr;
+    std::vector<MeshMaterial> materials;
+    if (!loadXFile(fileName, loaded, error) ||
+        FAILED(createMeshFromLoadedX(loaded, D3DXMESH_SYSTEMMEM, device, mesh, materials))) {
+        std::printf("error %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<D3DXMATERIAL> records;
+    for (MeshMaterial& entry : materials) {
+        D3DXMATERIAL record{};
+        std::memcpy(&record.MatD3D, &entry.material, sizeof record.MatD3D);
+        record.pTextureFilename = entry.textureFileName.data();
+        records.push_back(record);
+    }
+    ID3DXBuffer* buffer = nullptr;
+    D3DXCreateBuffer(static_cast<DWORD>(records.size() * sizeof(D3DXMATERIAL)), &buffer);
+    std::memcpy(buffer->GetBufferPointer(), records.data(), records.size() * sizeof(D3DXMATERIAL));
+    printD3dxMesh(mesh, buffer, static_cast<DWORD>(records.size()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -193,6 +220,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 3 && std::strcmp(argv[2], "--time") == 0) {
         return timeBoth(fileName, device, std::atoi(argv[3]));
+    }
+    if (argc > 2 && std::strcmp(argv[2], "--fallback") == 0) {
+        return printFallbackMesh(fileName, device);
     }
     ID3DXMesh* mesh = nullptr;
     ID3DXBuffer* materials = nullptr;
