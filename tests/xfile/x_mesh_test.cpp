@@ -152,6 +152,28 @@ TEST(XMeshTest, DamagedFilesGiveAnErrorWithAPlaceAndNoMesh) {
     }
 }
 
+// A skipped binary object holding an empty list: the list must not swallow the brace after it.
+TEST(XMeshTest, SkippedBinaryObjectEndsAfterAnEmptyList) {
+    std::vector<std::uint8_t> file = {'x', 'o', 'f', ' ', '0', '3', '0', '3',
+                                      'b', 'i', 'n', ' ', '0', '0', '3', '2'};
+    const auto add = [&](std::initializer_list<std::uint32_t> words, int bytesEach) {
+        for (std::uint32_t word : words) {
+            for (int b = 0; b < bytesEach; ++b) {
+                file.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+            }
+        }
+    };
+    add({1}, 2), add({5}, 4), file.insert(file.end(), {'E', 'x', 't', 'r', 'a'});
+    add({10, 6}, 2), add({0}, 4), add({11, 1}, 2), add({4}, 4);
+    file.insert(file.end(), {'M', 'e', 's', 'h'});
+    add({10, 6}, 2), add({1, 3}, 4), add({7}, 2), add({9, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 4);
+    add({6}, 2), add({5, 1, 3, 0, 1, 2}, 4), add({11}, 2);
+    XMesh mesh;
+    std::string error;
+    EXPECT_TRUE(parseXFile(file.data(), file.size(), mesh, error)) << error;
+    EXPECT_EQ(1u, mesh.attributes.size());
+}
+
 // Inputs the fuzzer once broke the loader with: each must load or be refused, nothing worse.
 TEST(XMeshTest, FuzzFindingsAreReadOrRefused) {
     for (const auto& entry : std::filesystem::directory_iterator(XFILE_REGRESSIONS)) {
