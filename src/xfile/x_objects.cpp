@@ -320,7 +320,10 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         if (sizes != file.faceSizes) {
-            return fail("the normals' faces do not match the mesh's faces");
+            // Some writers leave the normals' faces out (a count of 0): the mesh is read
+            // without normals rather than refused.
+            file.normals.clear();
+            file.normalCorners.clear();
         }
         return children([&] { return skipChild(); });
     }
