@@ -145,13 +145,15 @@ template <typename Reader> class ObjectParser {
         return in_.openBrace();
     }
 
-    // "{ name }" or "{ name <GUID> }" or "{ <GUID> }": a reference to an earlier object.
+    // "{ name }" or "{ name <GUID> }" or "{ <GUID> }": a reference to an earlier object, whose
+    // name may be a number as frame names are.
     bool reference(std::string& name) {
         if (!in_.openBrace()) {
             return false;
         }
         const XToken next = in_.peek();
-        if ((next == XToken::name || next == XToken::string) && !in_.name(name)) {
+        const bool named = next == XToken::name || next == XToken::string || next == XToken::number;
+        if (named && !in_.name(name)) {
             return false;
         }
         if (in_.peek() == XToken::guid && !in_.guid()) {
