@@ -43,8 +43,9 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;
     std::vector<MeshMaterial> fileMaterials;
-    if (loadMeshFromX(fileName, meshSystemMemory, device, loadedMesh, fileMaterials) !=
-            graphicsOk ||
+    // 32-bit indices, so that a model of more than 65,535 vertices is drawn whole.
+    if (loadMeshFromX(fileName, meshSystemMemory | mesh32BitIndices, device, loadedMesh,
+                      fileMaterials) != graphicsOk ||
         loadedMesh == nullptr) {
         return;
     }
