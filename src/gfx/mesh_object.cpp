@@ -12,10 +12,7 @@ Material withAmbientFromDiffuse(Material material) {
     return material;
 }
 
-TextureHandle loadMaterialTexture(const std::string& fileName) {
-    if (fileName.empty()) {
-        return nullptr;
-    }
+TextureHandle textureFromFile(const std::string& fileName) {
     TextureHandle texture = nullptr;
     if (createTextureFromFile(device, fileName.c_str(), texture) != graphicsOk) {
         return nullptr;
@@ -23,7 +20,41 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
     return texture;
 }
 
+// Files made on another machine name textures by their author's absolute path; the texture
+// beside the model is then found by its bare name in the working folder. The stored name wins
+// whenever it opens.
+TextureHandle loadMaterialTexture(const std::string& fileName) {
+    if (fileName.empty()) {
+        return nullptr;
+    }
+    if (TextureHandle texture = textureFromFile(fileName)) {
+        return texture;
+    }
+    const std::string bare = bareFileName(fileName);
+    if (bare.empty() || bare == fileName) {
+        return nullptr;
+    }
+    return textureFromFile(bare);
+}
+
+bool isCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 } // namespace
+
+std::string bareFileName(const std::string& path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(path[i]);
+        if (isCp932LeadByte(byte)) {
+            ++i; // its trail byte may be 0x5C, the code of '\\'
+        } else if (byte == '\\' || byte == '/') {
+            start = i + 1;
+        }
+    }
+    return path.substr(start);
+}
 
 void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation) {
     Matrix step{};

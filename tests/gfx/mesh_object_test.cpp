@@ -100,6 +100,33 @@ TEST_F(MeshObjectTest, MissingTextureLeavesOnlyItsSubsetUntextured) {
     EXPECT_NE(0u, textures[2].values[2]);
 }
 
+// A texture named by another machine's path is found by its bare name in the working folder;
+// one that opens as stored is never looked for elsewhere.
+TEST_F(MeshObjectTest, TextureThatDoesNotOpenAsStoredIsTriedByItsBareName) {
+    rg::script.missingTextures = {"C:\\Users\\me\\513.jpg", "D:/art/gone.bmp", "gone.bmp"};
+    loadFile({{rg::distinctMaterial(0.1f), "C:\\Users\\me\\513.jpg"},
+              {rg::distinctMaterial(0.2f), "D:/art/gone.bmp"},
+              {rg::distinctMaterial(0.3f), "here\\wall.bmp"}});
+    std::vector<std::string> asked;
+    for (const rg::Call& call : rg::callsNamed("createTextureFromFile")) {
+        asked.push_back(call.text);
+    }
+    EXPECT_EQ((std::vector<std::string>{"C:\\Users\\me\\513.jpg", "513.jpg", "D:/art/gone.bmp",
+                                        "gone.bmp", "here\\wall.bmp"}),
+              asked);
+    EXPECT_NE(nullptr, mesh.textures[0]);
+    EXPECT_EQ(nullptr, mesh.textures[1]);
+    EXPECT_NE(nullptr, mesh.textures[2]);
+}
+
+// "表" and "ソ" end in the byte 0x5C in code page 932, which is not a separator there.
+TEST(BareFileNameTest, SplitsAtTheLastSeparatorReadingDoubleByteCharactersWhole) {
+    EXPECT_EQ("表ソ.bmp", bareFileName("C:\\表\\表ソ.bmp"));
+    EXPECT_EQ("ソ表", bareFileName("dir/ソ表"));
+    EXPECT_EQ("a.bmp", bareFileName("a.bmp"));
+    EXPECT_EQ("", bareFileName("dir\\"));
+}
+
 TEST_F(MeshObjectTest, WithoutRotationTheWorldIsThePureTranslation) {
     loadFile({});
     mesh.draw({0.0f, 2.4f, 0.0f}, {0, 0, 0});
