@@ -1,7 +1,8 @@
-"""Runs the viewer once on a virtual display, for machines without one: opens the demo scene,
-takes one capture with Enter and one screenshot of the window's picture, quits with Escape, and says where both are.
+"""Runs the viewer (native, or the .exe under Wine) once on a virtual display, for machines
+without one: opens the demo scene, takes one capture with Enter and one screenshot of the
+window's picture, quits with Escape, and says where both are.
 
-    /usr/bin/python3 scripts/headless_run.py --exe build/windows/viewer.exe \
+    /usr/bin/python3 scripts/headless_run.py --exe build/linux/viewer \
         --scene assets/demo --out build/first-run
 """
 
@@ -25,7 +26,7 @@ def main():
     parser.add_argument("--scene", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
-    harness.skip_if_unavailable()
+    harness.skip_if_unavailable(native=harness.is_native(args.exe))
     os.makedirs(args.out, exist_ok=True)
 
     with harness.ViewerSession(args.exe, args.scene) as session:

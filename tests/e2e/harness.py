@@ -1,4 +1,4 @@
-"""Drive a Windows program under Wine on a private Xvfb display.
+"""Drive a Windows program under Wine, or a native Linux program, on a private Xvfb display.
 
 Scenarios import this module, open a ViewerSession and use its steps:
 
@@ -47,21 +47,27 @@ DEFAULT_TITLE = "ビューア"
 FRAME_OFFSET = (4, 23)
 SCREEN_SIZE = (1024, 768)
 DISPLAY_RANGE = range(90, 191)
-REQUIRED_TOOLS = ("wine", "wineserver", "Xvfb", "xdotool", "xwininfo",
-                  "xdpyinfo", "import", "convert")
+X_TOOLS = ("Xvfb", "xdotool", "xwininfo", "xdpyinfo", "import", "convert")
+WINE_TOOLS = ("wine", "wineserver")
 
 
 class HarnessError(Exception):
     """A step of a session did not complete; the message says which."""
 
 
-def missing_tools():
-    return [t for t in REQUIRED_TOOLS if shutil.which(t) is None]
+def is_native(exe):
+    """A program that is not a .exe runs directly, without Wine."""
+    return not exe.lower().endswith(".exe")
 
 
-def skip_if_unavailable():
-    """Exit with SKIP_EXIT_CODE when Wine or the X tools are not installed."""
-    missing = missing_tools()
+def missing_tools(native=False):
+    required = X_TOOLS if native else X_TOOLS + WINE_TOOLS
+    return [t for t in required if shutil.which(t) is None]
+
+
+def skip_if_unavailable(native=False):
+    """Exit with SKIP_EXIT_CODE when Wine (unless native) or the X tools are not installed."""
+    missing = missing_tools(native)
     if missing:
         print("SKIP: end-to-end tools not installed: " + ", ".join(missing),
               file=sys.stderr)
@@ -355,6 +361,7 @@ class ViewerSession:
         self.title = title
         self.args = list(args)
         self.copy_exe = copy_exe
+        self.native = is_native(self.exe)
         self.keep = os.environ.get("E2E_KEEP") == "1" if keep is None else keep
         self.display = None
         self.root = None
@@ -392,11 +399,12 @@ class ViewerSession:
         self.display = XDisplay().start()
         self.timings["display"] = time.monotonic() - t0
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
-        t0 = time.monotonic()
-        template = template_prefix(self.display.name)
-        self.prefix = os.path.join(self.root, "prefix")
-        shutil.copytree(template, self.prefix, symlinks=True)
-        self.timings["prefix"] = time.monotonic() - t0
+        if not self.native:
+            t0 = time.monotonic()
+            template = template_prefix(self.display.name)
+            self.prefix = os.path.join(self.root, "prefix")
+            shutil.copytree(template, self.prefix, symlinks=True)
+            self.timings["prefix"] = time.monotonic() - t0
         self.workdir = os.path.join(self.root, "work")
         if self.scene:
             if not os.path.isdir(self.scene):
@@ -413,6 +421,8 @@ class ViewerSession:
         return self
 
     def env(self):
+        if self.native:
+            return self.display.env()
         return wine_env(self.prefix, self.display.name)
 
     def cleanup(self):
@@ -438,7 +448,8 @@ class ViewerSession:
                 os.unlink(self.display.log_path)
         if self.root and os.path.isdir(self.root):
             if self.keep:
-                shutil.rmtree(self.prefix, ignore_errors=True)
+                if self.prefix:
+                    shutil.rmtree(self.prefix, ignore_errors=True)
                 print("kept working folder: " + self.root, file=sys.stderr)
             else:
                 shutil.rmtree(self.root, ignore_errors=True)
@@ -448,15 +459,16 @@ class ViewerSession:
     def start(self):
         """Start the program with the working folder as its current folder."""
         if self.copy_exe:
-            exe_arg = os.path.basename(self.exe)
+            exe_arg = os.path.join(".", os.path.basename(self.exe))
         else:
             exe_arg = self.exe
+        command = [exe_arg] if self.native else ["wine", exe_arg]
         self._stdout_path = os.path.join(self.root, "stdout.txt")
         self._stderr_path = os.path.join(self.root, "stderr.txt")
         out = open(self._stdout_path, "wb")
         err = open(self._stderr_path, "wb")
         self.start_time = time.monotonic()
-        self.proc = subprocess.Popen(["wine", exe_arg] + self.args,
+        self.proc = subprocess.Popen(command + self.args,
                                      cwd=self.workdir, env=self.env(),
                                      stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                      start_new_session=True)
@@ -669,7 +681,11 @@ class ViewerSession:
         self._xdo("click", button)
 
     def close_window(self):
-        """Alt+F4 to the window (system close: WM_CLOSE through DefWindowProc)."""
+        """Alt+F4 to the window (system close: WM_CLOSE through DefWindowProc); a native
+        window, with no window manager to read Alt+F4, is asked as a window manager asks."""
+        if self.native:
+            send_delete_window(self.display.name, self._require_window())
+            return
         self.focus()
         self._xdo("key", "--clearmodifiers", "alt+F4")
 
@@ -778,7 +794,7 @@ def run_scenario(argv=None, require_exe=True):
     parser.add_argument("--exe", required=require_exe)
     parser.add_argument("--scene")
     args, rest = parser.parse_known_args(argv)
-    skip_if_unavailable()
+    skip_if_unavailable(native=bool(args.exe) and is_native(args.exe))
     _cli["exe"] = os.path.abspath(args.exe) if args.exe else None
     _cli["scene"] = os.path.abspath(args.scene) if args.scene else None
     main = sys.modules["__main__"]
@@ -793,6 +809,38 @@ def run_scenario(argv=None, require_exe=True):
     if len(result.skipped) == result.testsRun:
         sys.exit(SKIP_EXIT_CODE)
     sys.exit(0)
+
+
+def send_delete_window(display_name, wid):
+    """Send the window the WM_DELETE_WINDOW message a window manager sends for its close box
+    (through Xlib with ctypes: xdotool can only destroy a window or kill its client)."""
+    import ctypes
+    import ctypes.util
+    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("padding", ctypes.c_long * 24)]   # an XEvent is 24 longs or more
+
+    display = x11.XOpenDisplay(display_name.encode())
+    if not display:
+        raise HarnessError("cannot open display " + display_name)
+    event = ClientMessage(type=33, window=wid, format=32)   # 33: ClientMessage
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, wid, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
 
 
 def median(values):

@@ -13,6 +13,7 @@
 #include "window/window_messages.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <string>
 
@@ -115,6 +116,23 @@ void takeDroppedFile(const SDL_DropEvent& drop) {
     SDL_free(drop.file);
 }
 
+// SDL gives X's WM_NAME the title in the C library's locale, which mangles it outside a
+// UTF-8 locale; tools that find the window by its title read WM_NAME. It is set again here as
+// UTF8_STRING, which needs no locale.
+void setUtf8WindowName(const std::string& title) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    Display* display = info.info.x11.display;
+    XChangeProperty(display, info.info.x11.window, XA_WM_NAME,
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XFlush(display);
+}
+
 void closeOnce() {
     if (!closing) {
         closing = true;
@@ -148,6 +166,7 @@ void createMainWindow() {
         noteStartUpFailure(std::string("no window: ") + SDL_GetError());
         return;
     }
+    setUtf8WindowName(title);
     mainWindow = window;
     buttonFont = openButtonFont();
 }
