@@ -2,10 +2,12 @@
 // the device (context, the frame buffer the picture is drawn into, the two shader programs and
 // the fixed-function state the core sets), textures, vertex buffers and meshes.
 //
-// The picture is drawn into an off-screen frame buffer of the back buffer's format (16-bit
-// R5G6B5 with a 16-bit depth buffer, as the Windows build asks Direct3D for) and copied to the
-// window on present. That frame buffer then holds the last presented frame until the next
-// clear, which is what a capture reads.
+// The picture is drawn into an off-screen frame buffer (8 bits per colour channel and a 16-bit
+// depth buffer) and copied to the window on present. The Windows build asks Direct3D for a
+// 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than rounds into that
+// format, and the Windows build under Wine shows 8-bit channels, so 8 bits it is here too. That
+// frame buffer then holds the last presented frame until the next clear, which is what a capture
+// reads.
 #pragma once
 
 #include "gfx/graphics.h"

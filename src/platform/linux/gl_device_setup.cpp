@@ -193,7 +193,7 @@ bool createFrameBuffer(DeviceObject& device) {
     glBindFramebuffer(GL_FRAMEBUFFER, device.frameBuffer);
     glGenRenderbuffers(1, &device.colorBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, device.colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB565, device.width, device.height);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, device.width, device.height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               device.colorBuffer);
     glGenRenderbuffers(1, &device.depthBuffer);
@@ -202,7 +202,7 @@ bool createFrameBuffer(DeviceObject& device) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               device.depthBuffer);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        noteStartUpFailure("OpenGL cannot draw into a 16-bit frame buffer");
+        noteStartUpFailure("OpenGL cannot draw into an off-screen frame buffer");
         return false;
     }
     return true;

@@ -140,6 +140,26 @@ void closeOnce() {
     }
 }
 
+// Only a window system that shows the window will do: left to itself SDL falls back to
+// drivers that draw nowhere, and the viewer would run unseen. Wayland is tried only where a
+// Wayland display is named, so a machine without any display gets one line saying so.
+bool startVideoOnADisplay() {
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER,
+                    SDL_getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        noteStartUpFailure(std::string("no display: ") + SDL_GetError());
+        return false;
+    }
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (driver != "x11" && driver != "wayland") {
+        noteStartUpFailure("no display: no X11 or Wayland display to show the window on");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SDL_Window* sdlMainWindow() {
@@ -147,8 +167,7 @@ SDL_Window* sdlMainWindow() {
 }
 
 void createMainWindow() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        noteStartUpFailure(std::string("no display: ") + SDL_GetError());
+    if (!startVideoOnADisplay()) {
         return;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
