@@ -70,6 +70,11 @@ struct DeviceObject {
     GLuint screenVertexArray = 0;
     GLuint scratchBuffer = 0;       // vertices the platform draws itself (text, button)
     std::uint64_t nextFrameDue = 0; // performance counter ticks
+    // For benchmarks (VIEWER_UNPACED=1): no frame pacing, and the frame rate of every second
+    // on standard error, as Wine's fps channel reports it for the Windows build.
+    bool unpaced = false;
+    std::uint64_t secondStarted = 0;
+    int framesThisSecond = 0;
 
     // Fixed-function state as the core last set it; Direct3D's defaults until then.
     Matrix world{};

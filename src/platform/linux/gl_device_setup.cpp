@@ -251,7 +251,9 @@ DeviceObject* createDevice(SDL_Window* window, const PresentParameters& paramete
     setFixedState(*device);
     // Present waits for the retrace where the driver can; where it cannot, present paces
     // itself (gl_graphics.cpp).
-    SDL_GL_SetSwapInterval(1);
+    const char* unpaced = SDL_getenv("VIEWER_UNPACED");
+    device->unpaced = unpaced != nullptr && std::string(unpaced) == "1";
+    SDL_GL_SetSwapInterval(device->unpaced ? 0 : 1);
     return device;
 }
 

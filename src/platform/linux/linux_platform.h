@@ -20,6 +20,7 @@ void drawCaptureButton();
 
 // Keeps the first reason of a failed start-up; the entry prints it as its one line.
 void noteStartUpFailure(std::string_view reason);
+const std::string& startUpFailureReason();
 
 // Code page 932 bytes (the core's texts and file names) to UTF-8 and back, through iconv.
 // A byte sequence that does not convert is left out.

@@ -6,20 +6,16 @@
 #define SDL_MAIN_HANDLED
 
 #include "app/app.h"
-#include "app/cursor.h"
 #include "linux_platform.h"
 #include "sdl_quit_event.h"
 
 #include <SDL.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
 constexpr int startUpFailed = 1;
-
-std::string startUpFailure;
 
 // Handles every waiting event and runs a frame when none is left; returns the exit code the
 // quit request carries.
@@ -39,22 +35,10 @@ int runEventLoop() {
 
 } // namespace
 
-void noteStartUpFailure(std::string_view reason) {
-    if (startUpFailure.empty()) {
-        startUpFailure = reason;
-    }
-}
-
-void showMouseCursor() {
-    SDL_ShowCursor(SDL_ENABLE);
-}
-
 int main() {
     SDL_SetMainReady();
     if (!startUp()) {
-        std::fprintf(stderr, "viewer: cannot start: %s\n",
-                     startUpFailure.empty() ? "the graphics could not be set up"
-                                            : startUpFailure.c_str());
+        std::fprintf(stderr, "viewer: cannot start: %s\n", startUpFailureReason().c_str());
         return startUpFailed;
     }
     const int exitCode = runEventLoop();

@@ -6,6 +6,7 @@
 
 #include "window/main_window.h"
 
+#include "app/cursor.h"
 #include "ft_font.h"
 #include "gl_device.h"
 #include "linux_platform.h"
@@ -161,6 +162,10 @@ bool startVideoOnADisplay() {
 }
 
 } // namespace
+
+void showMouseCursor() {
+    SDL_ShowCursor(SDL_ENABLE);
+}
 
 SDL_Window* sdlMainWindow() {
     return window;
