@@ -22,7 +22,7 @@ constexpr GraphicsResult invalidCall =
 constexpr std::uint32_t pretransformedFormat = 0x144; // D3DFVF_XYZRHW | DIFFUSE | TEX1
 constexpr std::uint32_t blendZero = 1;
 constexpr std::uint32_t blendOne = 2;
-constexpr int framesPerSecondCap = 60;
+constexpr int defaultRefreshRate = 60;
 
 DeviceObject& deviceOf(DeviceHandle device) {
     return *device;
@@ -86,16 +86,28 @@ void countFrame(DeviceObject& device) {
     }
 }
 
-// Sleeps until the next frame's slot when the swap did not wait for a retrace, so that the
-// per-frame steps of held keys run at the speed they have on a 60 Hz display.
+// The display's refresh rate, or 60 Hz where the display does not say (a virtual one).
+int refreshRate(SDL_Window* window) {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
+        return mode.refresh_rate;
+    }
+    return defaultRefreshRate;
+}
+
+// Sleeps until the next retrace's slot when the swap did not wait for it (a virtual display,
+// software rendering), so that the per-frame steps of held keys run at the display's speed, as
+// the Windows build's present paces them. After a swap that did wait, the slot is already due.
 void paceFrame(DeviceObject& device) {
     const std::uint64_t frequency = SDL_GetPerformanceFrequency();
-    const std::uint64_t interval = frequency / framesPerSecondCap;
+    const std::uint64_t interval =
+        frequency / static_cast<std::uint64_t>(refreshRate(device.window));
     const std::uint64_t now = SDL_GetPerformanceCounter();
     if (device.nextFrameDue > now) {
-        SDL_Delay(static_cast<Uint32>((device.nextFrameDue - now) * 1000 / frequency));
-        while (SDL_GetPerformanceCounter() < device.nextFrameDue) {
-        }
+        // Rounded up to whole milliseconds: a frame may come up to one late, never early.
+        SDL_Delay(
+            static_cast<Uint32>(((device.nextFrameDue - now) * 1000 + frequency - 1) / frequency));
     }
     const std::uint64_t presented = SDL_GetPerformanceCounter();
     // A frame that came late starts a new schedule instead of hurrying to catch up.
