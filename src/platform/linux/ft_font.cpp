@@ -110,13 +110,15 @@ bool chooseFaceFile(const FontDescription& description, std::string& file, int& 
     return findFace(fallbackFace, japanese, file, index, exact);
 }
 
-// GDI's sizes: a positive height is the cell (ascent plus descent), a negative one the em.
+// A positive height is the cell (ascent plus descent), a negative one the em, as the font
+// calls take them. The ascent and descent are the face's horizontal header's, which is what
+// sizes the Windows build's text (IPAGothic at height 14 is drawn at 14 pixels per em there).
 void sizeFace(FontObject& font, std::int32_t height) {
     FT_Face face = font.face;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     const double unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-    const double ascentUnits = os2 != nullptr ? os2->usWinAscent : face->ascender;
-    const double descentUnits = os2 != nullptr ? os2->usWinDescent : -face->descender;
+    const double ascentUnits = face->ascender;
+    const double descentUnits = -face->descender;
     const double averageUnits = os2 != nullptr ? os2->xAvgCharWidth : unitsPerEm / 2;
     double em = defaultPixelHeight;
     if (height > 0) {
