@@ -33,7 +33,7 @@ constexpr std::uint32_t buttonLight = 0xFFE3E3E3;
 constexpr std::uint32_t buttonShadow = 0xFFA0A0A0;
 constexpr std::uint32_t buttonDarkShadow = 0xFF696969;
 constexpr std::uint32_t buttonText = 0xFF000000;
-constexpr std::uint32_t buttonCaptionFormat = 0x20;                          // DT_SINGLELINE
+constexpr std::uint32_t buttonCaptionFormat = 0x120; // DT_SINGLELINE | DT_NOCLIP
 constexpr std::uint32_t buttonClickCommand = window_layout::captureButtonId; // BN_CLICKED is 0
 
 bool insideButton(int x, int y) {
@@ -87,7 +87,7 @@ void drawButtonCaption(int x, int y, int width, int height, int pressedShift) {
     const int top = y + (height - lineHeight(*buttonFont)) / 2 + pressedShift;
     drawTextInFont(*buttonFont, window_layout::captureButtonCaption,
                    {left, top, left + textWidth, top + lineHeight(*buttonFont)},
-                   buttonCaptionFormat | 0x100 /* DT_NOCLIP */, buttonText);
+                   buttonCaptionFormat, buttonText);
 }
 
 void pressOrReleaseButton(const SDL_MouseButtonEvent& button) {
