@@ -12,13 +12,11 @@ import sys
 import tempfile
 import time
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
-import harness  # noqa: E402
-from harness import ViewerSession  # noqa: E402
-from test_capture import start_viewer  # noqa: E402
+import wine_figures
+from wine_figures import harness
 
-CAPTURE_FOLDER = "抜き取り画像保存フォルダ"
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
 BUTTON_CENTRE = (102 + 34, 544 + 9)
 WARM_UP_CAPTURES = 10
 MEASURED_CAPTURES = 200
@@ -29,29 +27,12 @@ def capture_timings():
     try:
         exe = os.path.join(build, "capture_timing.exe")
         subprocess.run([os.path.join(REPO, "bench", "build_capture_bench.sh"), exe], check=True)
-        with ViewerSession(exe, None, title="capture bench") as s:
-            s.start()
+        with harness.Session(None, None, exe) as s:
+            s.proc = s.launch([exe])
             code = s.wait_exit(120)
-            return code, s.output()[0].strip()
+            return code, s.output().strip()
     finally:
         shutil.rmtree(build, ignore_errors=True)
-
-
-def viewer_pid(session):
-    """The process running viewer.exe in this session's Wine prefix."""
-    for name in os.listdir("/proc"):
-        if not name.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % name, "rb") as f:
-                cmdline = f.read()
-            with open("/proc/%s/environ" % name, "rb") as f:
-                environ = f.read().split(b"\0")
-        except OSError:
-            continue
-        if b"viewer.exe" in cmdline and ("WINEPREFIX=" + session.prefix).encode() in environ:
-            return int(name)
-    raise harness.HarnessError("no viewer.exe process found")
 
 
 def resident_kib(pid):
@@ -59,17 +40,17 @@ def resident_kib(pid):
         for line in f:
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
-    raise harness.HarnessError("no VmRSS for process %d" % pid)
+    raise RuntimeError("no VmRSS for process %d" % pid)
 
 
 def capture_count(session):
-    return len(os.listdir(session.path(CAPTURE_FOLDER)))
+    return len(session.captures())
 
 
 def click_captures(session, count):
     expected = capture_count(session) + count
     for _ in range(count):
-        session.click_client(*BUTTON_CENTRE)
+        session.click(*BUTTON_CENTRE)
         time.sleep(0.03)
     deadline = time.monotonic() + 30
     while capture_count(session) < expected and time.monotonic() < deadline:
@@ -78,11 +59,9 @@ def click_captures(session, count):
 
 
 def memory_over_captures(exe, scene):
-    with ViewerSession(exe, scene) as s:
-        shutil.rmtree(s.path(CAPTURE_FOLDER), ignore_errors=True)
-        os.makedirs(s.path(CAPTURE_FOLDER))
-        start_viewer(s)
-        pid = viewer_pid(s)
+    with harness.Session(None, scene, exe, env=wine_figures.BENCH_ENV) as s:
+        s.start()
+        pid = s.viewer_pid()
         click_captures(s, WARM_UP_CAPTURES)
         time.sleep(1)
         before = resident_kib(pid)
@@ -97,7 +76,6 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scene", default=os.path.join(REPO, "assets", "demo"))
     args = parser.parse_args()
-    harness.skip_if_unavailable()
 
     code, timings = capture_timings()
     print(timings)

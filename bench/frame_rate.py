@@ -1,30 +1,16 @@
-"""Prints the viewer's frames per second under Wine on a virtual display (where nothing waits
-for a retrace), from Wine's own frame counter, for a scene folder.
+"""Frames per second of a program under Wine on a virtual display, from Wine's own frame
+counter: the median of the one-second samples, with min and max.
 
-    /usr/bin/python3 bench/frame_rate.py --exe build/windows/viewer.exe --scene assets/demo \
-        [--seconds 20]
-
-A heavy model for comparison: python3 tools/make_demo_scene.py --out /tmp/heavy --triangles 200000
+    python3 bench/frame_rate.py --exe build/windows/viewer.exe --scene assets/demo
 """
 
 import argparse
-import os
-import re
 import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import harness  # noqa: E402
-
-
-class CountedSession(harness.ViewerSession):
-    """A session whose Wine reports the frame rate of each presented second."""
-
-    def env(self):
-        env = super().env()
-        env["WINEDEBUG"] = "-all,+fps"
-        return env
+import wine_figures
+from wine_figures import harness
 
 
 def main():
@@ -33,15 +19,10 @@ def main():
     parser.add_argument("--scene", required=True)
     parser.add_argument("--seconds", type=float, default=20)
     args = parser.parse_args()
-    harness.skip_if_unavailable()
-    with CountedSession(args.exe, args.scene) as session:
+    with harness.Session(None, args.scene, args.exe, env=wine_figures.BENCH_ENV) as session:
         session.start()
-        session.find_window()
-        session.wait_for_picture()
         time.sleep(args.seconds)
-        session.hold_key("Escape", 0.3)
-        session.wait_exit(30)
-        rates = [float(r) for r in re.findall(r"approx ([0-9.]+)fps", session.output()[1])]
+        rates = wine_figures.frame_rates(session.output())
     if not rates:
         print("Wine reported no frame rate")
         return 1

@@ -104,3 +104,14 @@ void matrixPerspectiveFovLH(Matrix& out, float fovY, float aspect, float zNear, 
                   {0.0f, 0.0f, depthScale, 1.0f},
                   {0.0f, 0.0f, -zNear * depthScale, 0.0f}}};
 }
+
+void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation) {
+    Matrix step{};
+    matrixRotationZ(world, rotation.z);
+    matrixRotationX(step, rotation.x);
+    matrixMultiply(world, world, step);
+    matrixRotationY(step, rotation.y);
+    matrixMultiply(world, world, step);
+    matrixTranslation(step, position.x, position.y, position.z);
+    matrixMultiply(world, world, step);
+}

@@ -23,3 +23,6 @@ void matrixLookAtLH(Matrix& out, const Vector& eye, const Vector& target, const 
 // Projection onto depth 0 at zNear and 1 at zFar; fovY is the vertical field of view in
 // radians and aspect the width divided by the height.
 void matrixPerspectiveFovLH(Matrix& out, float fovY, float aspect, float zNear, float zFar);
+
+// World = Rz × Rx × Ry × T: the mesh turns first about z, then x, then y, then moves.
+void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation);

@@ -56,17 +56,6 @@ std::string bareFileName(const std::string& path) {
     return path.substr(start);
 }
 
-void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation) {
-    Matrix step{};
-    matrixRotationZ(world, rotation.z);
-    matrixRotationX(step, rotation.x);
-    matrixMultiply(world, world, step);
-    matrixRotationY(step, rotation.y);
-    matrixMultiply(world, world, step);
-    matrixTranslation(step, position.x, position.y, position.z);
-    matrixMultiply(world, world, step);
-}
-
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;
     std::vector<MeshMaterial> fileMaterials;

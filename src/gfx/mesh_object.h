@@ -24,9 +24,6 @@ class MeshObject {
     std::uint32_t materialCount() const { return static_cast<std::uint32_t>(materials.size()); }
 };
 
-// World = Rz × Rx × Ry × T: the mesh turns first about z, then x, then y, then moves.
-void meshWorldMatrix(Matrix& world, const Vector& position, const Vector& rotation);
-
 // The file name after the last '\\' or '/' of a code page 932 path, reading double-byte
 // characters whole: their trail byte can be 0x5C, the code of '\\'.
 std::string bareFileName(const std::string& path);

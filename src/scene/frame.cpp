@@ -2,9 +2,8 @@
 
 #include "app/scene_objects.h"
 #include "gfx/graphics_setup.h"
+#include "scene/frame_steps.h"
 #include "scene/on_screen_text.h"
-
-#include <cmath>
 
 namespace {
 
@@ -18,7 +17,6 @@ constexpr ColorValue lightDiffuse = {0.2f, 0.2f, 0.2f, 0.2f};
 constexpr ColorValue lightSpecular = {0.3f, 0.3f, 0.3f, 0.3f};
 constexpr Vector lightDirection = {0.0f, -1.0f, 1.0f}; // down and away from the start camera
 
-constexpr double lookAtDistance = 2.0;
 constexpr Vector cameraUp = {0.0f, 1.0f, 0.0f};
 constexpr float fieldOfViewY = static_cast<float>(3.14159265358979323846 / 3.0);
 // Square, although the picture is 592 × 576: the scene is stretched a little sideways.
@@ -26,11 +24,6 @@ constexpr float aspectRatio = 1.0f;
 constexpr float nearPlane = 0.01f;
 constexpr float farPlane = 2000.0f;
 constexpr Vector wallRotation = {0.0f, 0.0f, 0.0f};
-
-// Sums of a float and a double-precision term, stored back as a float.
-float plus(float value, double term) {
-    return static_cast<float>(value + term);
-}
 
 void drawFilter() {
     filterQuad->setColor(filterColor(viewerState));
@@ -53,25 +46,6 @@ void setUpLight() {
     lightEnable(device, lightIndex, true);
     setRenderState(device, renderStateSpecularEnable, 1);
     setRenderState(device, renderStateLighting, 1);
-}
-
-void applyModelSteps(ViewerState& state) {
-    const double heading = state.viewHeading;
-    state.modelRotation.z = plus(state.modelRotation.z, state.spinZStep);
-    state.modelRotation.x = plus(state.modelRotation.x, state.spinXStep);
-    state.modelPosition.x =
-        plus(state.modelPosition.x, static_cast<double>(state.modelStep) * std::sin(heading));
-    state.modelPosition.z =
-        plus(state.modelPosition.z, static_cast<double>(state.modelStep) * std::cos(heading));
-    state.modelPosition.y = plus(state.modelPosition.y, state.riseStep);
-    state.modelRotation.y = plus(state.modelRotation.y, state.spinYStep);
-}
-
-void updateLookAtPoint(ViewerState& state) {
-    const double heading = state.viewHeading;
-    state.lookAtPoint.y = state.lookAtHeight;
-    state.lookAtPoint.x = plus(state.eyePosition.x, lookAtDistance * std::sin(heading));
-    state.lookAtPoint.z = plus(state.eyePosition.z, lookAtDistance * std::cos(heading));
 }
 
 void setViewTransform(const Vector& eye, const Vector& target, const Vector& up) {

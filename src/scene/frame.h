@@ -12,12 +12,5 @@ void composeFrame();
 // Hands the light, with the current ambient colour, to the device.
 void setUpLight();
 
-// Moves and turns the model by this frame's steps, which the keyboard poll left in the state.
-void applyModelSteps(ViewerState& state);
-
-// The point the camera looks at: two units ahead of the eye along the heading, at the
-// look-at height.
-void updateLookAtPoint(ViewerState& state);
-
 void setViewTransform(const Vector& eye, const Vector& target, const Vector& up);
 void setProjectionTransform(float fovY, float aspect, float zNear, float zFar);

@@ -27,11 +27,12 @@ void drawText(int x, int y, const char* text, std::uint32_t color) {
     drawFontText(textFont, text, wholeText, rect, textFormat, color);
 }
 
-} // namespace
-
+// The help text starts three quarters down the picture.
 int helpTextTop(int pictureHeight) {
     return static_cast<int>(static_cast<float>(3 * pictureHeight) / 4.0f);
 }
+
+} // namespace
 
 void drawOnScreenText() {
     std::memset(textBuffer, 0, sizeof textBuffer);

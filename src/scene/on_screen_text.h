@@ -3,6 +3,3 @@
 #pragma once
 
 void drawOnScreenText();
-
-// The help text starts three quarters down the picture.
-int helpTextTop(int pictureHeight);

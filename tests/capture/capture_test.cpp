@@ -1,66 +1,34 @@
+// The capture's file logic: the BMP layout read back by a reader of our own, the numbering that
+// never replaces a file, and every failure path leaving no partial file. The screen and the
+// file system are in memory here, so each can fail on cue.
+#include "capture/bmp_image.h"
 #include "capture/capture.h"
+#include "capture/capture_files.h"
 #include "capture/capture_numbering.h"
-#include "fakes/fake_screen_grab.h"
-#include "fakes/host_capture_files.h"
+#include "capture/screen_grab.h"
 #include "state/viewer_state.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-// Every allocation of this test program passes here, so a test can see the largest block the
-// capture asked for and can refuse large blocks as an exhausted heap would.
+// The pixel buffer is the capture's only large block: record the largest asked for, and refuse
+// large ones on cue as an exhausted heap would.
 namespace {
-constexpr std::size_t largeAllocation = 1 << 20;
-std::size_t largestAllocation = 0;
-bool largeAllocationsFail = false;
-
-void* allocate(std::size_t size) noexcept {
-    if (size > largestAllocation) {
-        largestAllocation = size;
-    }
-    if (largeAllocationsFail && size > largeAllocation) {
-        return nullptr;
-    }
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-void* allocateOrThrow(std::size_t size) {
-    if (void* block = allocate(size)) {
-        return block;
-    }
-    throw std::bad_alloc();
-}
+std::size_t largestBuffer = 0;
+bool largeBuffersFail = false;
 } // namespace
 
-void* operator new(std::size_t size) {
-    return allocateOrThrow(size);
-}
-void* operator new[](std::size_t size) {
-    return allocateOrThrow(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return allocate(size);
-}
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return allocate(size);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
+    largestBuffer = std::max(largestBuffer, size);
+    return largeBuffersFail && size > (1u << 20) ? nullptr : std::malloc(size ? size : 1);
 }
 void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
     std::free(block);
 }
 void operator delete[](void* block, std::size_t) noexcept {
@@ -68,320 +36,202 @@ void operator delete[](void* block, std::size_t) noexcept {
 }
 
 namespace {
+using Bytes = std::vector<std::uint8_t>;
+std::map<std::string, Bytes> files;
+std::set<std::string> folders;
+std::map<CaptureFile, std::string> openFiles;
+std::size_t writableBytes;
+bool creationFails, closesFail, grabFails;
+std::vector<ClientArea> grabbedAreas;
 
-namespace fs = std::filesystem;
+// Every screen pixel differs from its neighbours in all three channels, so a swapped channel,
+// row or column shows. The client origin is at screen (300, 200).
+Rgb screenPixel(std::int32_t x, std::int32_t y) {
+    return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+            static_cast<std::uint8_t>(x * 7 + y * 13 + 1)};
+}
+} // namespace
 
-std::uint32_t readLittleEndian(const std::vector<std::uint8_t>& bytes, std::size_t offset,
-                               int count) {
+void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+    grabbedAreas.push_back(area);
+    for (std::uint16_t y = 0; y < area.height && !grabFails; ++y) {
+        for (std::uint16_t x = 0; x < area.width; ++x) {
+            storeBmpPixel(pixelRows, area.width, area.height, x, y,
+                          screenPixel(300 + area.x + x, 200 + area.y + y));
+        }
+    }
+}
+void createFolderIfMissing(const char* folderName) {
+    folders.insert(folderName);
+}
+NewFileResult createNewFile(const char* fileName, CaptureFile& file) {
+    if (creationFails) {
+        return NewFileResult::failed;
+    }
+    if (!files.emplace(fileName, Bytes{}).second) {
+        return NewFileResult::alreadyExists;
+    }
+    file = &files[fileName];
+    openFiles[file] = fileName;
+    return NewFileResult::created;
+}
+bool writeToFile(CaptureFile file, const std::uint8_t* bytes, std::uint32_t count) {
+    const std::size_t stored = std::min<std::size_t>(count, writableBytes);
+    writableBytes -= stored;
+    static_cast<Bytes*>(file)->insert(static_cast<Bytes*>(file)->end(), bytes, bytes + stored);
+    return stored == count;
+}
+bool closeFile(CaptureFile file) {
+    openFiles.erase(file);
+    return !closesFail;
+}
+void removeFile(const char* fileName) {
+    files.erase(fileName);
+}
+
+namespace {
+
+std::uint32_t field(const Bytes& bytes, std::size_t offset, int size = 4) {
     std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
+    for (int i = size - 1; i >= 0; --i) {
         value = value << 8 | bytes.at(offset + i);
     }
     return value;
 }
 
-// A reader written from the file format alone, so that it shares no code with the writer.
-struct BmpFile {
-    std::vector<std::uint8_t> bytes;
-
-    std::uint32_t field32(std::size_t offset) const { return readLittleEndian(bytes, offset, 4); }
-    std::uint32_t field16(std::size_t offset) const { return readLittleEndian(bytes, offset, 2); }
-    std::uint32_t width() const { return field32(18); }
-    std::uint32_t height() const { return field32(22); }
-    std::uint32_t stride() const { return (width() * 3 + 3) & ~3u; }
-
-    // The pixel at column x of row y, counting rows from the top of the picture.
-    std::size_t pixelOffset(std::uint32_t x, std::uint32_t y) const {
-        return field32(10) + (height() - 1 - y) * stride() + 3 * x;
-    }
-    Rgb pixel(std::uint32_t x, std::uint32_t y) const {
-        const std::size_t at = pixelOffset(x, y);
-        return {bytes.at(at + 2), bytes.at(at + 1), bytes.at(at)};
-    }
-    bool paddingIsZero() const {
-        for (std::uint32_t y = 0; y < height(); ++y) {
-            for (std::size_t at = pixelOffset(width(), y); at < pixelOffset(0, y) + stride();
-                 ++at) {
-                if (bytes.at(at) != 0) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
-};
-
-std::vector<std::uint8_t> fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// The pixel at column x of row y counted from the top, read as the file format lays it out.
+Rgb filePixel(const Bytes& bmp, std::uint32_t x, std::uint32_t y) {
+    const std::uint32_t stride = (field(bmp, 18) * 3 + 3) & ~3u;
+    const std::size_t at = field(bmp, 10) + (field(bmp, 22) - 1 - y) * stride + 3 * x;
+    return {bmp.at(at + 2), bmp.at(at + 1), bmp.at(at)};
 }
 
-fs::path capturePath(std::uint16_t number) {
-    return fs::path(captureFileName(number));
-}
-
-BmpFile readCapture(std::uint16_t number) {
-    return {fileBytes(capturePath(number))};
-}
-
-bool samePixel(Rgb a, Rgb b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue;
-}
-
-// Each test runs in a fresh working folder that holds the capture folder.
 class Capture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "capture_test_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        workFolder_ = pattern;
-        previousFolder_ = fs::current_path();
-        fs::current_path(workFolder_);
-        fs::create_directory(captureFolderName);
-
         viewerState = ViewerState{};
-        fake_screen::reset();
-        host_capture_files::reset();
-        largestAllocation = 0;
-        largeAllocationsFail = false;
+        files.clear();
+        folders.clear();
+        openFiles.clear();
+        grabbedAreas.clear();
+        writableBytes = SIZE_MAX;
+        creationFails = closesFail = grabFails = largeBuffersFail = false;
+        largestBuffer = 0;
     }
-
-    void TearDown() override {
-        largeAllocationsFail = false;
-        fs::current_path(previousFolder_);
-        fs::remove_all(workFolder_);
-    }
-
-    static void placeFilter(std::int16_t x, std::int16_t y, std::uint16_t width,
-                            std::uint16_t height) {
+    static const Bytes& file(std::uint16_t number) { return files.at(captureFileName(number)); }
+    static void place(std::int16_t x, std::int16_t y, std::uint16_t width, std::uint16_t height) {
         viewerState.filterX = x;
         viewerState.filterY = y;
         viewerState.filterWidth = width;
         viewerState.filterHeight = height;
     }
-
-    static void writeOldCapture(std::uint16_t number) {
-        std::ofstream(capturePath(number)) << "old capture " << number;
-    }
-
-    static std::size_t captureFileCount() {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(captureFolderName), fs::directory_iterator()));
-    }
-
-  private:
-    fs::path workFolder_;
-    fs::path previousFolder_;
 };
 
-TEST_F(Capture, FirstCaptureOfTheWorkedExample) {
+TEST_F(Capture, FirstCaptureWritesTheWholeFileIntoTheCreatedFolder) {
     captureFilterArea();
-
-    const BmpFile file = readCapture(0);
-    ASSERT_EQ(file.bytes.size(), 7654u);
-    EXPECT_EQ(file.bytes[0], 'B');
-    EXPECT_EQ(file.bytes[1], 'M');
-    EXPECT_EQ(file.field32(2), 7654u);
-    EXPECT_EQ(file.field32(6), 0u);
-    EXPECT_EQ(file.field32(10), 54u);
-    EXPECT_EQ(file.field32(14), 40u);
-    EXPECT_EQ(file.width(), 50u);
-    EXPECT_EQ(file.height(), 50u);
-    EXPECT_EQ(file.field16(26), 1u);
-    EXPECT_EQ(file.field16(28), 24u);
-    EXPECT_EQ(file.field32(30), 0u);
-    EXPECT_EQ(file.field32(34), 7600u);
-    EXPECT_EQ(viewerState.captureCounter, 1);
-    EXPECT_EQ(captureFileCount(), 1u);
-}
-
-TEST_F(Capture, SecondCaptureWritesTheNextNumber) {
-    captureFilterArea();
-    captureFilterArea();
-
-    EXPECT_TRUE(fs::exists(capturePath(0)));
-    EXPECT_EQ(fs::file_size(capturePath(1)), 7654u);
-    EXPECT_EQ(viewerState.captureCounter, 2);
+    EXPECT_EQ(std::set<std::string>{captureFolderName}, folders);
+    EXPECT_EQ("抜き取り画像保存フォルダ/0.bmp", captureFileName(0));
+    const Bytes& bmp = file(0);
+    const Bytes expectedHeaders = {
+        'B',  'M', 0xE6, 0x1D, 0,    0, 0, 0, 0,    0,    0x36, 0, 0, 0, // file size 7654, rows at
+                                                                         // 54
+        0x28, 0,   0,    0,    0x32, 0, 0, 0, 0x32, 0,    0,    0,       // 40-byte header, 50 x 50
+        1,    0,   24,   0,    0,    0, 0, 0, 0xB0, 0x1D, 0,    0,       // 24 bits, image size 7600
+        0,    0,   0,    0,    0,    0, 0, 0, 0,    0,    0,    0, 0, 0, 0, 0};
+    ASSERT_EQ(7654u, bmp.size());
+    EXPECT_EQ(expectedHeaders, Bytes(bmp.begin(), bmp.begin() + 54));
+    EXPECT_EQ(1, viewerState.captureCounter);
+    EXPECT_TRUE(openFiles.empty());
 }
 
 TEST_F(Capture, EveryRowPaddingReadsBackAsTheScreenUnderTheFilter) {
-    const std::int32_t originX = 300;
-    const std::int32_t originY = 200;
-    fake_screen::placeClientOrigin(originX, originY);
     for (std::uint16_t width = 1; width <= 8; ++width) {
-        SCOPED_TRACE(testing::Message() << "width " << width);
-        const std::uint16_t number = viewerState.captureCounter;
-        placeFilter(-7, 11, width, 3);
+        place(-7, 11, width, 3);
         captureFilterArea();
-
-        const BmpFile file = readCapture(number);
-        ASSERT_EQ(file.bytes.size(), 54 + file.stride() * 3);
-        ASSERT_EQ(file.field32(2), file.bytes.size());
-        EXPECT_TRUE(file.paddingIsZero());
+        const Bytes& bmp = file(width - 1);
+        const std::uint32_t stride = (width * 3 + 3) & ~3u;
+        ASSERT_EQ(54 + 3 * stride, bmp.size()) << "width " << width;
+        EXPECT_EQ(bmp.size(), field(bmp, 2));
         for (std::uint32_t y = 0; y < 3; ++y) {
             for (std::uint32_t x = 0; x < width; ++x) {
-                const Rgb expected = fake_screen::pixelAt(originX - 7 + x, originY + 11 + y);
-                EXPECT_TRUE(samePixel(file.pixel(x, y), expected)) << "pixel " << x << "," << y;
+                const Rgb got = filePixel(bmp, x, y);
+                const Rgb want = screenPixel(300 - 7 + x, 200 + 11 + y);
+                EXPECT_TRUE(got.red == want.red && got.green == want.green && got.blue == want.blue)
+                    << "width " << width << " pixel " << x << "," << y;
+            }
+            for (std::uint32_t pad = 3 * width; pad < stride; ++pad) {
+                EXPECT_EQ(0, bmp[54 + y * stride + pad]);
             }
         }
     }
+    place(-32768, -5, 3, 3);
+    captureFilterArea();
+    EXPECT_EQ(-32768, grabbedAreas.back().x) << "screen positions stay signed";
+    EXPECT_EQ(90u, file(8).size());
 }
 
-TEST_F(Capture, FileStartsWithTheBottomLeftPixelInBlueGreenRedOrder) {
-    placeFilter(0, 0, 1, 2);
-    captureFilterArea();
-
-    const std::vector<std::uint8_t> bytes = fileBytes(capturePath(0));
-    const Rgb bottomLeft = fake_screen::pixelAt(0, 1);
-    ASSERT_EQ(bytes.size(), 54u + 2 * 4);
-    EXPECT_EQ(bytes[54], bottomLeft.blue);
-    EXPECT_EQ(bytes[55], bottomLeft.green);
-    EXPECT_EQ(bytes[56], bottomLeft.red);
-}
-
-TEST_F(Capture, GrabKeepsNegativeFilterPositionsSigned) {
-    placeFilter(-32768, -5, 3, 3);
-    captureFilterArea();
-
-    ASSERT_EQ(fake_screen::grabbedAreas().size(), 1u);
-    EXPECT_EQ(fake_screen::grabbedAreas()[0].x, -32768);
-    EXPECT_EQ(fake_screen::grabbedAreas()[0].y, -5);
-}
-
-TEST_F(Capture, SmallestFilterGivesNinetyBytes) {
-    placeFilter(20, 20, 3, 3);
-    captureFilterArea();
-
-    const BmpFile file = readCapture(0);
-    EXPECT_EQ(file.bytes.size(), 90u);
-    EXPECT_EQ(file.field32(34), 36u);
-}
-
-TEST_F(Capture, NumberWrapsToZeroAfter65535) {
-    viewerState.captureCounter = 65535;
-    captureFilterArea();
-    EXPECT_TRUE(fs::exists(capturePath(65535)));
-    EXPECT_EQ(viewerState.captureCounter, 0);
-
-    captureFilterArea();
-    EXPECT_TRUE(fs::exists(capturePath(0)));
-    EXPECT_EQ(viewerState.captureCounter, 1);
-}
-
-TEST_F(Capture, ExistingFilesAreSkippedAndLeftAlone) {
-    writeOldCapture(0);
-    writeOldCapture(1);
-    writeOldCapture(5);
-
-    captureFilterArea();
-    EXPECT_EQ(fs::file_size(capturePath(2)), 7654u);
-    EXPECT_EQ(viewerState.captureCounter, 3);
-
-    viewerState.captureCounter = 5;
-    captureFilterArea();
-    EXPECT_EQ(fs::file_size(capturePath(6)), 7654u);
-    EXPECT_EQ(viewerState.captureCounter, 7);
-
-    for (std::uint16_t old : {0, 1, 5}) {
-        const std::vector<std::uint8_t> bytes = fileBytes(capturePath(old));
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old capture " + std::to_string(old));
+TEST_F(Capture, NumbersSkipExistingFilesAndWrapAfter65535) {
+    for (std::uint16_t taken : {0, 1, 5, 65535}) {
+        files[captureFileName(taken)] = {'o', 'l', 'd'};
     }
-    EXPECT_FALSE(fs::exists(capturePath(3)));
-}
-
-TEST_F(Capture, SearchForAFreeNumberWrapsPast65535) {
-    writeOldCapture(65535);
+    captureFilterArea();
+    EXPECT_EQ(7654u, file(2).size());
+    EXPECT_EQ(3, viewerState.captureCounter);
     viewerState.captureCounter = 65535;
     captureFilterArea();
-
-    EXPECT_EQ(fs::file_size(capturePath(0)), 7654u);
-    EXPECT_EQ(viewerState.captureCounter, 1);
+    EXPECT_EQ(7654u, file(3).size()) << "65535 and then 0, 1 are taken";
+    EXPECT_EQ(4, viewerState.captureCounter);
+    for (std::uint16_t taken : {0, 1, 5, 65535}) {
+        EXPECT_EQ((Bytes{'o', 'l', 'd'}), file(taken)) << "an earlier file is never replaced";
+    }
 }
 
-TEST_F(Capture, FullFolderGetsNoFileAndNothingIsReplaced) {
+TEST_F(Capture, FullFolderGetsNoFileButTheCounterMovesOn) {
     for (std::uint32_t number = 0; number < 65536; ++number) {
-        std::ofstream(capturePath(static_cast<std::uint16_t>(number)));
+        files[captureFileName(static_cast<std::uint16_t>(number))] = {};
     }
     viewerState.captureCounter = 100;
     captureFilterArea();
-
-    EXPECT_EQ(captureFileCount(), 65536u);
-    EXPECT_EQ(fs::file_size(capturePath(100)), 0u);
-    EXPECT_EQ(viewerState.captureCounter, 101);
+    EXPECT_EQ(65536u, files.size());
+    EXPECT_TRUE(file(100).empty());
+    EXPECT_EQ(101, viewerState.captureCounter);
 }
 
-TEST_F(Capture, ImageTooLargeForABmpGivesNoFileAndNoLargeAllocation) {
-    placeFilter(20, 20, 65535, 65535);
+TEST_F(Capture, ImagesTooLargeOrBuffersRefusedGiveNoFileAndNoGrab) {
+    place(20, 20, 65535, 65535);
     captureFilterArea();
-
-    EXPECT_EQ(captureFileCount(), 0u);
-    EXPECT_LT(largestAllocation, largeAllocation);
-    EXPECT_TRUE(fake_screen::grabbedAreas().empty());
-    EXPECT_EQ(viewerState.captureCounter, 1);
-}
-
-TEST_F(Capture, BufferThatCannotBeHadGivesNoFile) {
-    placeFilter(20, 20, 1000, 1000);
-    largeAllocationsFail = true;
+    EXPECT_LT(largestBuffer, 1u << 20) << "the size is checked before allocating";
+    largeBuffersFail = true;
+    place(20, 20, 1000, 1000);
     captureFilterArea();
-    largeAllocationsFail = false;
-
-    EXPECT_EQ(captureFileCount(), 0u);
-    EXPECT_TRUE(fake_screen::grabbedAreas().empty());
-    EXPECT_EQ(viewerState.captureCounter, 1);
+    EXPECT_TRUE(files.empty());
+    EXPECT_TRUE(grabbedAreas.empty());
+    EXPECT_EQ(2, viewerState.captureCounter);
+    EXPECT_EQ(std::nullopt, bmpImageSize(65535, 21846));
+    EXPECT_EQ(4294901760u, bmpImageSize(65535, 21845)) << "the largest file below 2^32 bytes";
 }
 
-TEST_F(Capture, FailedGrabGivesABlackPicture) {
-    fake_screen::failGrabs(true);
-    placeFilter(20, 20, 5, 4);
-    captureFilterArea();
-
-    const BmpFile file = readCapture(0);
-    ASSERT_EQ(file.bytes.size(), 54u + 16 * 4);
-    EXPECT_TRUE(std::all_of(file.bytes.begin() + 54, file.bytes.end(),
-                            [](std::uint8_t byte) { return byte == 0; }));
-}
-
-TEST_F(Capture, WriteFailingPartWayLeavesNoPartialFile) {
+TEST_F(Capture, FailedWritesCreationsAndClosesLeaveNoPartialFile) {
     for (std::size_t writable : {0, 10, 54, 3000}) {
-        SCOPED_TRACE(testing::Message() << "writes fail after " << writable << " bytes");
-        host_capture_files::failWritesAfter(writable);
+        writableBytes = writable;
         captureFilterArea();
-
-        EXPECT_EQ(captureFileCount(), 0u);
-        EXPECT_EQ(host_capture_files::openFileCount(), 0);
     }
-    EXPECT_EQ(viewerState.captureCounter, 4);
-}
-
-TEST_F(Capture, CaptureAfterAFailedOneWritesAFullFile) {
-    host_capture_files::failWritesAfter(100);
+    creationFails = true;
     captureFilterArea();
-    host_capture_files::reset();
+    creationFails = false;
+    closesFail = true;
     captureFilterArea();
+    EXPECT_TRUE(files.empty());
+    EXPECT_TRUE(openFiles.empty());
+    EXPECT_EQ(6, viewerState.captureCounter);
 
-    EXPECT_FALSE(fs::exists(capturePath(0)));
-    EXPECT_EQ(fs::file_size(capturePath(1)), 7654u);
-}
-
-TEST_F(Capture, RefusedFileOrLostCloseGivesNoFileButTheCounterMovesOn) {
-    for (void (*fail)(bool) : {host_capture_files::failCreation, host_capture_files::failCloses}) {
-        host_capture_files::reset();
-        fail(true);
-        viewerState.captureCounter = 0;
-        captureFilterArea();
-
-        EXPECT_EQ(captureFileCount(), 0u);
-        EXPECT_EQ(viewerState.captureCounter, 1);
-    }
-}
-
-TEST_F(Capture, MissingFolderIsCreated) {
-    fs::remove(captureFolderName);
+    closesFail = false;
+    writableBytes = SIZE_MAX;
+    grabFails = true;
     captureFilterArea();
-
-    EXPECT_TRUE(fs::is_directory(captureFolderName));
-    EXPECT_EQ(fs::file_size(capturePath(0)), 7654u);
+    const Bytes& bmp = file(6);
+    ASSERT_EQ(7654u, bmp.size()) << "a capture after failed ones writes a full file";
+    EXPECT_EQ(Bytes(7600, 0), Bytes(bmp.begin() + 54, bmp.end())) << "a failed grab is black";
 }
 
 } // namespace

@@ -1,0 +1,73 @@
+"""Damaged scenes and a machine without a Direct3D device: the viewer draws what it can,
+captures, and quits with 0; without a device it ends at start-up with 1.
+
+    python3 tests/e2e/test_damaged_scenes.py --exe build/windows/viewer.exe --scene assets/demo
+"""
+
+import os
+import subprocess
+import unittest
+
+import harness
+from test_demo_scene import body_windows, is_brick, is_model, where
+
+CLEAR = (60, 163, 185)
+
+
+def remove(*names):
+    return lambda folder: [os.remove(os.path.join(folder, name)) for name in names]
+
+
+def cut_wall_and_spoil_filter_image(folder):
+    with open(os.path.join(folder, "kabe.x"), "r+b") as f:
+        f.truncate(os.path.getsize(f.name) // 2)
+    with open(os.path.join(folder, harness.FILTER_IMAGE), "w") as f:
+        f.write("not a picture\n")
+
+
+def is_clear(rgb):
+    return all(abs(c - e) <= 12 for c, e in zip(rgb, CLEAR))
+
+
+class DamagedScenes(unittest.TestCase):
+
+    def run_viewer(self, damage):
+        """The picture of the damaged scene, after a capture and a quit with 0."""
+        s = harness.Session(self, harness.scene_copy(self, damage)).start()
+        picture = s.picture()
+        self.assertEqual(50, s.capture()[1])
+        s.hold("Escape")
+        self.assertEqual(0, s.wait_exit())
+        return picture
+
+    def test_missing_model(self):
+        picture = self.run_viewer(remove("model.x"))
+        self.assertGreater(len(where(picture, is_brick, 4)), 4000)
+        self.assertLess(len(where(picture, is_model, 4)), 5)
+
+    def test_missing_material_texture_and_filter_image(self):
+        picture = self.run_viewer(remove("rocket_body.bmp", harness.FILTER_IMAGE))
+        self.assertGreater(len(where(picture, is_brick, 4)), 4000)
+        self.assertGreater(len(where(picture, is_model, 4)), 100)
+        self.assertLess(len(body_windows(picture)), 5, "the body is drawn without its texture")
+
+    def test_wall_cut_half_way_and_filter_image_not_an_image(self):
+        picture = self.run_viewer(cut_wall_and_spoil_filter_image)
+        self.assertGreater(len(where(picture, is_model, 4)), 100)
+        self.assertLess(len(where(picture, is_brick, 4)), 50)
+        self.assertGreater(len(where(picture, is_clear, 4)), 4000)
+
+    def test_without_a_direct3d_device_start_up_ends_with_1(self):
+        s = harness.Session(self)
+        if not s.wine:
+            self.skipTest("Wine's renderer without 3D; test_native.py has the native failures")
+        # Wine's renderer without 3D: the Direct3D object exists but no device can be made.
+        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v", "renderer",
+                        "/t", "REG_SZ", "/d", "no3d", "/f"], env=s.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        s.proc = s.launch([s.exe])
+        self.assertEqual(1, s.wait_exit(90))
+
+
+if __name__ == "__main__":
+    harness.main()

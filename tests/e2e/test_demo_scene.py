@@ -1,0 +1,127 @@
+"""The demo scene: the picture, the keys that move the camera and the model, the captures by
+key and by button, and quitting.
+
+    python3 tests/e2e/test_demo_scene.py --exe build/windows/viewer.exe --scene assets/demo
+"""
+
+import time
+import unittest
+
+import harness
+
+BUTTON = (102, 544, 68, 18)
+
+
+def is_brick(rgb):
+    r, g, b = rgb
+    return r > 100 and 1.6 * g < r < 3 * g and b < g
+
+
+def is_nose_red(rgb):
+    r, g, b = rgb
+    return r > 140 and r > 3 * g and r > 3 * b
+
+
+def is_fin_blue(rgb):
+    r, g, b = rgb
+    return b > 150 and b > r + 60 and b > g + 60  # not the clear colour (60, 163, 185)
+
+
+def is_body_white(rgb):
+    return min(rgb) > 200
+
+
+def is_model(rgb):
+    return is_nose_red(rgb) or is_fin_blue(rgb) or is_body_white(rgb)
+
+
+def where(image, test, step=2):
+    """Pixels passing the test in the band between the filter and the help text."""
+    return [(x, y) for y in range(70, 420, step) for x in range(0, image.width, step)
+            if test(image.pixel(x, y))]
+
+
+def body_windows(picture):
+    """Greyish blue pixels (not the fins' deep blue) between the left and right of the white
+    body: the windows of its texture."""
+    body = [x for x, _ in where(picture, is_body_white)]
+    return [p for p in where(picture, lambda c: c[0] + 40 < c[2] < 180 and 2 * c[1] > c[2], 1)
+            if body and min(body) < p[0] < max(body)]
+
+
+def centre_x(points):
+    return sum(p[0] for p in points) / len(points) if points else None
+
+
+class DemoScene(unittest.TestCase):
+
+    def test_picture_captures_and_escape(self):
+        s = harness.Session(self).start()
+        self.assertEqual(592, s.client()[2])
+        self.assertEqual(576, s.client()[3])
+        picture = s.picture()
+        self.assertGreater(len(where(picture, is_brick, 4)), 4000, "the wall fills the back")
+        nose, fins, body = (where(picture, t) for t in (is_nose_red, is_fin_blue, is_body_white))
+        self.assertGreater(min(len(nose), len(fins), len(body)), 100, "nose, fins and body")
+        self.assertLess(abs(centre_x(nose + fins + body) - 296), 60)
+        shades = sorted(sum(picture.pixel(*p)) for p in nose)
+        self.assertGreater(shades[-1] - shades[0], 90, "lit: the nose has shades")
+        self.assertGreater(len(body_windows(picture)), 20, "the body texture's windows")
+
+        size, width, height, image = s.capture()
+        self.assertEqual((7654, 50, 50), (size, width, height))
+        self.assertEqual(image.rgb, s.picture(20, 20, 50, 50).rgb, "the screen under the filter")
+
+        x, y, w, h = BUTTON
+        s.click(x - 2, y + h // 2)
+        _, width, _, _ = s.capture(lambda s: s.click(x + 1, y + 1))
+        self.assertEqual(50, width)
+        self.assertEqual(["0.bmp", "1.bmp"], s.captures(), "a click beside the button is none")
+        s.hold("Escape")
+        self.assertEqual(0, s.wait_exit())
+
+    def test_keys_turn_the_view_move_the_camera_and_spin_the_model(self):
+        s = harness.Session(self).start()
+
+        def lean():
+            picture = s.picture()
+            nose, fins = where(picture, is_nose_red), where(picture, is_fin_blue)
+            return abs(centre_x(nose) - centre_x(fins)) if nose and fins else 0
+        self.assertLess(lean(), 10)
+        s.hold_until("Shift_L", lambda: lean() > 30)
+
+        start_x = centre_x(where(s.picture(), is_model))
+        s.hold_until("Right", lambda: (centre_x(where(s.picture(), is_model)) or 0) < start_x - 30)
+        s.hold_until("Left", lambda: (centre_x(where(s.picture(), is_model)) or 0) > start_x + 30)
+        size = len(where(s.picture(), is_model))
+        s.hold_until("KP_8", lambda: len(where(s.picture(), is_model)) > 1.3 * size)
+
+        body = where(s.picture(), is_body_white)
+
+        def brightness():
+            picture = s.picture()
+            return sum(sum(picture.pixel(*p)) for p in body) / len(body)
+        s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765, stretch=0.5)
+        if not s.wine:
+            return  # no window manager reads Alt+F4 for it: test_native.py closes it
+        s.focus()
+        s.xdo("key", "--clearmodifiers", "alt+F4")
+        self.assertEqual(0, s.wait_exit())
+
+    def test_keys_typed_into_another_window_do_nothing(self):
+        s = harness.Session(self).start()
+        if not s.wine:
+            self.skipTest("needs a Windows program beside it; test_native.py has its own")
+        s.launch(["notepad"])
+        other = s.wait(lambda: s.find(["--class", "notepad"]), 60, "no notepad window")
+        s.focus(other)
+        s.xdo("keydown", "e")
+        time.sleep(0.5)  # several frames of the viewer
+        s.xdo("keyup", "e")
+        self.assertEqual(50, s.capture()[1], "the filter keeps its width")
+        s.hold("e")
+        self.assertGreater(s.capture()[1], 50, "in front, the same key acts")
+
+
+if __name__ == "__main__":
+    harness.main()

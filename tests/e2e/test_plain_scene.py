@@ -1,0 +1,124 @@
+"""A plain scene: no meshes, so the picture is the clear colour, and a 2 × 2 filter image of
+four colours, so every covered pixel can be worked out and a turned or mirrored image shows.
+The filter's blend, its keys, the texts' places and the captures' files.
+
+    python3 tests/e2e/test_plain_scene.py --exe build/windows/viewer.exe --scene assets/demo
+"""
+
+import os
+import shutil
+import struct
+import unittest
+
+import harness
+
+CLEAR = (60, 163, 185)
+# Texels as the image shows them: top left, top right, bottom left, bottom right.
+TEXELS = [(240, 160, 80), (80, 240, 160), (160, 80, 240), (250, 250, 250)]
+# The back buffer has 16 bits a pixel: red and blue come in steps of 8 levels, green of 4.
+TOLERANCE = 10
+# Ink boxes (x, y, width, height) of the legend, the value line and the help text at the start,
+# as the Windows build draws them under Wine with IPAGothic.
+TEXT_BOXES = [(21, 5, 536, 12), (90, 23, 502, 12), (49, 431, 292, 113)]
+
+
+def write_filter_image(folder):
+    rows = [TEXELS[2:], TEXELS[:2]]  # bottom row first
+    pixels = b"".join(b"".join(bytes((b, g, r)) for r, g, b in row) + b"\0\0" for row in rows)
+    with open(os.path.join(folder, harness.FILTER_IMAGE), "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54))
+        f.write(struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, len(pixels), 0, 0, 0, 0))
+        f.write(pixels)
+
+
+def plain_scene(folder):
+    for name in ("model.x", "kabe.x"):
+        os.remove(os.path.join(folder, name))
+    shutil.rmtree(os.path.join(folder, harness.CAPTURE_FOLDER))
+    write_filter_image(folder)
+
+
+def blend(texel, colour=(250, 250, 250), alpha=200):
+    a = alpha / 255
+    return tuple(t * c / 255 * a + b * (1 - a) for t, c, b in zip(texel, colour, CLEAR))
+
+
+def close(rgb, expected, tolerance=TOLERANCE):
+    return all(abs(c - e) <= tolerance for c, e in zip(rgb, expected))
+
+
+def box(image, test):
+    points = [(x, y) for y in range(image.height) for x in range(image.width)
+              if test(image.pixel(x, y))]
+    if not points:
+        return None
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+class PlainScene(unittest.TestCase):
+
+    def setUp(self):
+        self.s = harness.Session(self, harness.scene_copy(self, plain_scene)).start()
+
+    def filter_x(self):
+        """The filter's left edge in client pixels, from its bottom right quadrant (clear of
+        the texts), which stays in sight while the left part goes past the client's edge."""
+        right = box(self.s.picture(0, 45, 300, 25), lambda rgb: close(rgb, blend(TEXELS[3])))
+        return right[0] + right[2] - 50
+
+    def test_blend_of_each_quadrant_and_the_texts_places(self):
+        picture = self.s.picture()
+        for (x, y), texel in zip([(32, 40), (57, 40), (32, 62), (57, 62)], TEXELS):
+            self.assertTrue(close(picture.pixel(x, y), blend(texel)), (x, y, picture.pixel(x, y)))
+        for x, y in [(19, 50), (70, 50), (45, 70), (300, 300)]:
+            self.assertTrue(close(picture.pixel(x, y), CLEAR), (x, y))
+
+        def ink(rgb):
+            return not close(rgb, CLEAR, 24)
+        boxes = [box(picture.crop(0, 0, 592, 20), ink),  # the legend, above the filter
+                 box(picture.crop(70, 20, 522, 20), ink),  # the value line, right of it
+                 box(picture.crop(0, 420, 592, 124), ink)]  # the help, above the button
+        boxes[1] = (boxes[1][0] + 70, boxes[1][1] + 20) + boxes[1][2:]
+        boxes[2] = (boxes[2][0], boxes[2][1] + 420) + boxes[2][2:]
+        if self.s.wine:
+            self.assertEqual(TEXT_BOXES, boxes)
+        else:  # its own FreeType glyphs: the same places within a pixel or two
+            for found, expected in zip(boxes, TEXT_BOXES):
+                self.assertTrue(all(abs(a - b) <= 2 for a, b in zip(found, expected)), found)
+        self.assertIsNone(box(picture.crop(0, 100, 592, 300), ink), "nothing in between")
+
+    def test_colour_and_opacity_keys_show_in_the_pixels(self):
+        s = self.s
+        s.hold_until("1", lambda: close(s.picture().pixel(57, 62), blend(TEXELS[3], (1, 250, 250)), 4))
+        s.hold_until("7", lambda: close(s.picture().pixel(57, 62),
+                                        blend(TEXELS[3], (1, 250, 250), 8), 4))
+        s.hold("1 7")
+        self.assertTrue(close(s.picture().pixel(57, 62), blend(TEXELS[3], (1, 250, 250), 8), 4),
+                        "red and opacity stay at their lowest")
+
+    def test_letter_keys_size_the_captures_which_keep_earlier_files(self):
+        s = self.s
+        self.assertEqual((7654, 50, 50), s.capture()[:3], "the missing folder is made")
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "wb") as f:
+            f.write(b"earlier")
+        s.hold_until("q", lambda: s.capture()[1] == 3)
+        s.hold_until("z", lambda: s.capture()[2] == 3)
+        self.assertEqual(90, s.capture()[0])
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "rb") as f:
+            self.assertEqual(b"earlier", f.read())
+
+    def test_capture_left_of_the_client_area_equals_the_screen_there(self):
+        s = self.s
+        if not s.wine:
+            self.skipTest("the native capture reads its own frame: black outside (test_native)")
+        s.xdo("windowmove", "--sync", s.window, 300, 100)
+        s.hold_until("a", lambda: self.filter_x() < 0, stretch=0.05)
+        x = self.filter_x()
+        self.assertGreater(x, -50, "part of the filter is still in the picture")
+        _, _, _, image = s.capture()
+        screen = s.screen()
+        self.assertEqual(image.rgb, s.picture(x, 20, 50, 50, screen).rgb)
+
+if __name__ == "__main__":
+    harness.main()
