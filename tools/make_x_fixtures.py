@@ -11,6 +11,7 @@ cube.*      one cube in every form (text, binary, both compressed, 32- and 64-bi
             a normal per face (so each corner splits), texture coordinates, declared templates,
             undeclared objects to skip, a material list shorter than the faces that names a
             top-level material by reference.
+plain-*     the same two without what Wine's D3DX refuses, to compare the loader with D3DX.
 frames.*    nested frames (one named by a number, one quoted) moving a pentagon, a mesh
             without material list outside any frame, skinning and animation objects to skip,
             lax separators.
@@ -142,7 +143,7 @@ def to_binary(text, float_size):
     def flush():
         if not numbers:
             return
-        floats = any(isinstance(n, float) for n in numbers)
+        floats = isinstance(numbers[0], float)
         out.extend(struct.pack("<HI", FLOAT_LIST if floats else INTEGER_LIST, len(numbers)))
         code = ("d" if float_size == 8 else "f") if floats else "I"
         out.extend(struct.pack("<%d%s" % (len(numbers), code), *numbers))
@@ -151,17 +152,43 @@ def to_binary(text, float_size):
     lexemes = [m.group(0) for m in LEXEME.finditer(text)]
     lexemes = [x for x in lexemes if not x.isspace() and not x.startswith("//")]
     previous = None
+    template_depth = 0  # inside a template declaration, separators and numbers are tokens
     for index, lexeme in enumerate(lexemes):
+        if lexeme is None:  # a template's name and brace, written with its keyword
+            continue
+        if template_depth:
+            template_depth += {"{": 1, "}": -1}.get(lexeme, 0)
+            if lexeme.isdigit():
+                out.extend(struct.pack("<HI", INTEGER, int(lexeme)))
+            elif lexeme.startswith("<"):
+                out.extend(struct.pack("<H", GUID) + guid_bytes(lexeme))
+            elif lexeme in BARE or lexeme in KEYWORDS:
+                out.extend(struct.pack("<H", BARE.get(lexeme) or KEYWORDS[lexeme]))
+            else:
+                out.extend(struct.pack("<HI", NAME, len(lexeme)) + lexeme.encode("ascii"))
+            continue
+        if lexeme == "template":
+            out.extend(struct.pack("<H", KEYWORDS[lexeme]))
+            name = lexemes[index + 1]
+            out.extend(struct.pack("<HI", NAME, len(name)) + name.encode("ascii"))
+            out.extend(struct.pack("<H", BARE["{"]))
+            template_depth = 1
+            lexemes[index + 1] = lexemes[index + 2] = None
+            continue
         following = lexemes[index + 1] if index + 1 < len(lexemes) else ""
         named_object = previous is not None and previous[0].isalpha() and following == "{"
         if re.fullmatch(r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?", lexeme) and not named_object:
             is_float = "." in lexeme or "e" in lexeme.lower()
+            if numbers and isinstance(numbers[-1], float) != is_float:
+                flush()  # a list holds integers or floats, never both
             numbers.append(float(lexeme) if is_float else int(lexeme))
             previous = lexeme
             continue
         if lexeme in (";", ","):
             if previous is not None and previous.startswith('"'):
-                out.extend(struct.pack("<I", BARE[lexeme]))  # a string's terminator
+                # A string's terminator: a 16-bit token, as D3DX reads it (the format's
+                # description says 32 bits; the loader takes both).
+                out.extend(struct.pack("<H", BARE[lexeme]))
             previous = lexeme
             continue
         flush()
@@ -216,6 +243,34 @@ def forms(name, text, out):
             f.write(data)
 
 
+def without(text, *blocks):
+    for block in blocks:
+        assert block in text, block
+        text = text.replace(block, "")
+    return text
+
+
+# The same meshes without what Wine's D3DX refuses (undeclared templates, a short material
+# list, a frame named by a number), for the comparison with D3DX: scripts/diff-x-loader.sh.
+PLAIN_CUBE = without(CUBE, """ VertexDuplicationIndices {
+  8; 8; 0,1,2,3,4,5,6,7;
+ }
+""", """ EffectInstance { "shader.fx"; }
+""").replace("  3;\n  1,0,1;", "  6;\n  1,0,1,1,1,1;")
+PLAIN_FRAMES = without(FRAMES.replace("0.0,0.0,0.0 0.0", "0.0,0.0,0.0, 0.0")
+                       .replace("1.0,0.0;; 0.0,5.0", "1.0,0.0, 0.0,5.0")
+                       .replace("2.0;2.0;0.0; 1.0", "2.0;2.0;0.0;, 1.0"), """AnimTicksPerSecond { 4800; }
+""", """   XSkinMeshHeader { 1; 2; 1; }
+""", """   SkinWeights {
+    "bone";
+    1;
+    0;
+    1.0;
+    1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0;;
+   }
+""").replace("Frame 1 {", "Frame Outer {").replace('"inner"', "inner")
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
@@ -224,6 +279,8 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     forms("cube", CUBE, args.out)
     forms("frames", FRAMES, args.out)
+    forms("plain-cube", PLAIN_CUBE, args.out)
+    forms("plain-frames", PLAIN_FRAMES, args.out)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "gfx/mesh_object.h"
 
+#include "gfx/file_names.h"
 #include "gfx/graphics_setup.h"
 
 namespace {
@@ -37,24 +38,7 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
     return textureFromFile(bare);
 }
 
-bool isCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 } // namespace
-
-std::string bareFileName(const std::string& path) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(path[i]);
-        if (isCp932LeadByte(byte)) {
-            ++i; // its trail byte may be 0x5C, the code of '\\'
-        } else if (byte == '\\' || byte == '/') {
-            start = i + 1;
-        }
-    }
-    return path.substr(start);
-}
 
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;

@@ -23,7 +23,3 @@ class MeshObject {
     std::vector<TextureHandle> textures; // null where a material has no texture
     std::uint32_t materialCount() const { return static_cast<std::uint32_t>(materials.size()); }
 };
-
-// The file name after the last '\\' or '/' of a code page 932 path, reading double-byte
-// characters whole: their trail byte can be 0x5C, the code of '\\'.
-std::string bareFileName(const std::string& path);

@@ -272,9 +272,10 @@ bool XBinaryReader::skipToken() {
         position_ -= 2;
         return guid();
     case tokenIntegerList:
-        return startList(List::integers) && skipToken();
     case tokenFloatList:
-        return startList(List::floats) && skipToken();
+        // An empty list must not take the token after it along.
+        return startList(token == tokenIntegerList ? List::integers : List::floats) &&
+               (listLeft_ == 0 || skipToken());
     default:
         break;
     }

@@ -25,8 +25,10 @@ using Matrix4 = std::array<float, 16>; // row-major, row vectors: p' = p × M
 
 constexpr Matrix4 identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// What a mesh without a material list is drawn with.
-const XMaterial defaultMaterial = {{0.5f, 0.5f, 0.5f, 1.0f}, 0.0f, {0, 0, 0}, {0, 0, 0}, ""};
+// What a mesh without a material list is drawn with: D3DXLoadMeshFromX (Wine's, observed with
+// tools/d3dx_probe.cpp) gives grey 0.5 diffuse and specular, the diffuse alpha 0.
+const XMaterial defaultMaterial = {
+    {0.5f, 0.5f, 0.5f, 0.0f}, 0.0f, {0.5f, 0.5f, 0.5f}, {0, 0, 0}, ""};
 
 Matrix4 multiply(const Matrix4& a, const Matrix4& b) {
     Matrix4 product{};
@@ -143,13 +145,15 @@ template <typename Reader> class ObjectParser {
         return in_.openBrace();
     }
 
-    // "{ name }" or "{ name <GUID> }" or "{ <GUID> }": a reference to an earlier object.
+    // "{ name }" or "{ name <GUID> }" or "{ <GUID> }": a reference to an earlier object, whose
+    // name may be a number as frame names are.
     bool reference(std::string& name) {
         if (!in_.openBrace()) {
             return false;
         }
         const XToken next = in_.peek();
-        if ((next == XToken::name || next == XToken::string) && !in_.name(name)) {
+        const bool named = next == XToken::name || next == XToken::string || next == XToken::number;
+        if (named && !in_.name(name)) {
             return false;
         }
         if (in_.peek() == XToken::guid && !in_.guid()) {
@@ -318,7 +322,10 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         if (sizes != file.faceSizes) {
-            return fail("the normals' faces do not match the mesh's faces");
+            // Some writers leave the normals' faces out (a count of 0): the mesh is read
+            // without normals rather than refused.
+            file.normals.clear();
+            file.normalCorners.clear();
         }
         return children([&] { return skipChild(); });
     }
@@ -492,13 +499,18 @@ template <typename Reader> class ObjectParser {
 
     void addTriangles(const FileMesh& file, const std::vector<std::uint32_t>& cornerVertex,
                       std::size_t base, std::size_t triangles) {
-        const bool withList = !file.materials.empty();
-        const std::uint32_t materialBase = static_cast<std::uint32_t>(mesh_.materials.size());
-        if (withList) {
+        std::uint32_t materialBase = static_cast<std::uint32_t>(mesh_.materials.size());
+        if (!file.materials.empty()) {
             mesh_.materials.insert(mesh_.materials.end(), file.materials.begin(),
                                    file.materials.end());
         } else {
-            mesh_.materials.push_back(defaultMaterial);
+            // Meshes without a material list share one default material, as with D3DX a
+            // file of such meshes has a single material.
+            if (defaultMaterialIndex_ == UINT32_MAX) {
+                defaultMaterialIndex_ = materialBase;
+                mesh_.materials.push_back(defaultMaterial);
+            }
+            materialBase = defaultMaterialIndex_;
         }
         mesh_.indices.reserve(mesh_.indices.size() + triangles * 3);
         mesh_.attributes.reserve(mesh_.attributes.size() + triangles);
@@ -574,6 +586,7 @@ template <typename Reader> class ObjectParser {
     std::vector<FrameNode> frames_;
     std::vector<PlacedMesh> placed_;
     std::unordered_map<std::string, XMaterial> namedMaterials_;
+    std::uint32_t defaultMaterialIndex_ = UINT32_MAX;
 };
 
 } // namespace

@@ -35,8 +35,9 @@ void expectSameMesh(const XMesh& expected, const XMesh& actual) {
     EXPECT_EQ(expected.attributes, actual.attributes);
     ASSERT_EQ(expected.materials.size(), actual.materials.size());
     for (std::size_t i = 0; i < expected.materials.size(); ++i) {
+        // The colours and the power, not the padding before the name.
         EXPECT_EQ(0, std::memcmp(&expected.materials[i], &actual.materials[i],
-                                 offsetof(XMaterial, textureFileName)));
+                                 offsetof(XMaterial, emissive) + sizeof(XMaterial::emissive)));
         EXPECT_EQ(expected.materials[i].textureFileName, actual.materials[i].textureFileName);
     }
 }
@@ -103,7 +104,8 @@ TEST(XMeshTest, ShortMaterialListRepeatsItsLastIndexAndResolvesReferences) {
 
 // The pentagon sits in frame "inner" (a quarter turn about z, then up 5) inside frame 1 (right
 // 10): (x, y, z) lands on (10 - y, 5 + x, z) and its normal +x turns to +y. The plain mesh
-// outside any frame stays put. Neither has a material list: each gets the default material.
+// outside any frame stays put. Neither has a material list: they share one default material,
+// the one D3DX gives (seen with tools/d3dx_probe.cpp under Wine).
 TEST(XMeshTest, FramesMoveTheirMeshesAndMeshesWithoutMaterialsGetTheDefault) {
     const XMesh mesh = load("frames.txt.x");
     const float expected[8][3] = {{10, 6, 0}, {10, 7, 0}, {9, 8, 0}, {8, 7, 0},
@@ -117,10 +119,11 @@ TEST(XMeshTest, FramesMoveTheirMeshesAndMeshesWithoutMaterialsGetTheDefault) {
     EXPECT_FLOAT_EQ(1, mesh.vertices[0].normal[1]);
     EXPECT_NEAR(0, mesh.vertices[0].normal[0], 1e-6);
     EXPECT_EQ((std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3, 0, 3, 4, 5, 6, 7}), mesh.indices);
-    EXPECT_EQ((std::vector<std::uint32_t>{0, 0, 0, 1}), mesh.attributes);
-    ASSERT_EQ(2u, mesh.materials.size());
-    EXPECT_EQ(0.5f, mesh.materials[1].diffuse[0]);
-    EXPECT_EQ(1.0f, mesh.materials[1].diffuse[3]);
+    EXPECT_EQ((std::vector<std::uint32_t>{0, 0, 0, 0}), mesh.attributes);
+    ASSERT_EQ(1u, mesh.materials.size());
+    const XMaterial& grey = mesh.materials[0];
+    EXPECT_EQ((std::vector<float>{0.5f, 0.5f, 0.5f, 0, 0, 0.5f, 0.5f, 0.5f, 0, 0, 0}),
+              (std::vector<float>{grey.diffuse, grey.emissive + 3}));
 }
 
 // Every form cut short anywhere past its header, and a few broken values, is refused with the
@@ -148,6 +151,28 @@ TEST(XMeshTest, DamagedFilesGiveAnErrorWithAPlaceAndNoMesh) {
             << error;
         EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty() && mesh.materials.empty());
     }
+}
+
+// A skipped binary object holding an empty list: the list must not swallow the brace after it.
+TEST(XMeshTest, SkippedBinaryObjectEndsAfterAnEmptyList) {
+    std::vector<std::uint8_t> file = {'x', 'o', 'f', ' ', '0', '3', '0', '3',
+                                      'b', 'i', 'n', ' ', '0', '0', '3', '2'};
+    const auto add = [&](std::initializer_list<std::uint32_t> words, int bytesEach) {
+        for (std::uint32_t word : words) {
+            for (int b = 0; b < bytesEach; ++b) {
+                file.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+            }
+        }
+    };
+    add({1}, 2), add({5}, 4), file.insert(file.end(), {'E', 'x', 't', 'r', 'a'});
+    add({10, 6}, 2), add({0}, 4), add({11, 1}, 2), add({4}, 4);
+    file.insert(file.end(), {'M', 'e', 's', 'h'});
+    add({10, 6}, 2), add({1, 3}, 4), add({7}, 2), add({9, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 4);
+    add({6}, 2), add({5, 1, 3, 0, 1, 2}, 4), add({11}, 2);
+    XMesh mesh;
+    std::string error;
+    EXPECT_TRUE(parseXFile(file.data(), file.size(), mesh, error)) << error;
+    EXPECT_EQ(1u, mesh.attributes.size());
 }
 
 // Inputs the fuzzer once broke the loader with: each must load or be refused, nothing worse.

@@ -6,6 +6,9 @@
 
 #include "gfx/graphics.h"
 
+#include "platform/win32/d3d9_x_mesh.h"
+#include "xfile/x_mesh.h"
+
 #include <d3d9.h>
 #include <d3dx9.h>
 
@@ -200,6 +203,23 @@ GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
 // ---------------------------------------------------------------------------------------------
 // Meshes and textures from files
 
+// D3DX refuses many real files (templates used undeclared, short material lists, numbers as
+// frame names); our own reader stands in for it then.
+static GraphicsResult loadMeshWithOwnReader(const char* fileName, std::uint32_t options,
+                                            DeviceHandle device, MeshHandle& mesh,
+                                            std::vector<MeshMaterial>& materials) {
+    XMesh loaded;
+    std::string error;
+    if (!loadXFile(fileName, loaded, error)) {
+        return E_FAIL;
+    }
+    ID3DXMesh* created = nullptr;
+    const HRESULT result =
+        createMeshFromLoadedX(loaded, options, direct3dDevice(device), created, materials);
+    mesh = reinterpret_cast<MeshHandle>(created);
+    return result;
+}
+
 GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, DeviceHandle device,
                              MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
     ID3DXBuffer* materialBuffer = nullptr;
@@ -216,7 +236,8 @@ GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, Device
     if (materialBuffer != nullptr) {
         materialBuffer->Release();
     }
-    return result;
+    return SUCCEEDED(result) ? result
+                             : loadMeshWithOwnReader(fileName, options, device, mesh, materials);
 }
 
 GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
