@@ -1,4 +1,5 @@
-"""Runs the viewer once on a virtual display, for machines without one: opens the demo scene,
+"""Runs the viewer (native, or the .exe under Wine) once on a virtual display, for machines
+without one: opens the demo scene,
 takes one capture with Enter and one screenshot of the window's picture, quits with Escape,
 and says where both are.
 

@@ -102,12 +102,16 @@ class DemoScene(unittest.TestCase):
             picture = s.picture()
             return sum(sum(picture.pixel(*p)) for p in body) / len(body)
         s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765, stretch=0.5)
+        if not s.wine:
+            return  # no window manager reads Alt+F4 for it: test_native.py closes it
         s.focus()
         s.xdo("key", "--clearmodifiers", "alt+F4")
         self.assertEqual(0, s.wait_exit())
 
     def test_keys_typed_into_another_window_do_nothing(self):
         s = harness.Session(self).start()
+        if not s.wine:
+            self.skipTest("needs a Windows program beside it; test_native.py has its own")
         s.launch(["notepad"])
         other = s.wait(lambda: s.find(["--class", "notepad"]), 60, "no notepad window")
         s.focus(other)
