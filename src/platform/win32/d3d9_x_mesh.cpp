@@ -110,8 +110,9 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
     if (triangles == 0 || loaded.vertices.empty()) {
         return E_FAIL;
     }
-    const bool wideIndices =
-        loaded.vertices.size() > largest16BitIndex || triangles > largest16BitIndex;
+    const bool wideIndices = (options & D3DXMESH_32BIT) != 0 ||
+                             loaded.vertices.size() > largest16BitIndex ||
+                             triangles > largest16BitIndex;
     ID3DXMesh* created = nullptr;
     HRESULT result =
         D3DXCreateMeshFVF(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
