@@ -1,4 +1,5 @@
-"""Runs the viewer once on a virtual display, for machines without one: opens the demo scene,
+"""Runs the viewer (native, or the .exe under Wine) once on a virtual display, for machines
+without one: opens the demo scene,
 takes one capture with Enter and one screenshot of the window's picture, quits with Escape,
 and says where both are.
 
@@ -39,8 +40,7 @@ def main():
         screenshot = os.path.join(out, "screenshot.png")
         subprocess.run(["convert", "-size", "%dx%d" % (picture.width, picture.height),
                         "-depth", "8", "rgb:" + raw, screenshot], check=True)
-        session.hold("Escape")
-        code = session.wait_exit()
+        code = session.quit()
         print("Screenshot: " + screenshot)
         for name in session.captures():
             shutil.copy2(session.path(harness.CAPTURE_FOLDER, name), out)

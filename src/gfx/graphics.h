@@ -163,6 +163,7 @@ constexpr std::uint32_t clearTarget = 1;            // D3DCLEAR_TARGET
 constexpr std::uint32_t clearZBuffer = 2;           // D3DCLEAR_ZBUFFER
 constexpr std::uint32_t lightDirectional = 3;       // D3DLIGHT_DIRECTIONAL
 constexpr std::uint32_t meshSystemMemory = 0x110;   // D3DXMESH_SYSTEMMEM
+constexpr std::uint32_t mesh32BitIndices = 0x001;   // D3DXMESH_32BIT
 constexpr std::uint32_t d3dxDefault = 0xFFFFFFFF;   // D3DX_DEFAULT
 constexpr std::uint32_t poolDefault = 0;            // D3DPOOL_DEFAULT
 constexpr std::uint32_t poolManaged = 1;            // D3DPOOL_MANAGED

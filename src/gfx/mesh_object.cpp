@@ -1,5 +1,6 @@
 #include "gfx/mesh_object.h"
 
+#include "gfx/file_names.h"
 #include "gfx/graphics_setup.h"
 
 namespace {
@@ -12,10 +13,7 @@ Material withAmbientFromDiffuse(Material material) {
     return material;
 }
 
-TextureHandle loadMaterialTexture(const std::string& fileName) {
-    if (fileName.empty()) {
-        return nullptr;
-    }
+TextureHandle textureFromFile(const std::string& fileName) {
     TextureHandle texture = nullptr;
     if (createTextureFromFile(device, fileName.c_str(), texture) != graphicsOk) {
         return nullptr;
@@ -23,13 +21,31 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
     return texture;
 }
 
+// Files made on another machine name textures by their author's absolute path; the texture
+// beside the model is then found by its bare name in the working folder. The stored name wins
+// whenever it opens.
+TextureHandle loadMaterialTexture(const std::string& fileName) {
+    if (fileName.empty()) {
+        return nullptr;
+    }
+    if (TextureHandle texture = textureFromFile(fileName)) {
+        return texture;
+    }
+    const std::string bare = bareFileName(fileName);
+    if (bare.empty() || bare == fileName) {
+        return nullptr;
+    }
+    return textureFromFile(bare);
+}
+
 } // namespace
 
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;
     std::vector<MeshMaterial> fileMaterials;
-    if (loadMeshFromX(fileName, meshSystemMemory, device, loadedMesh, fileMaterials) !=
-            graphicsOk ||
+    // 32-bit indices, so that a model of more than 65,535 vertices is drawn whole.
+    if (loadMeshFromX(fileName, meshSystemMemory | mesh32BitIndices, device, loadedMesh,
+                      fileMaterials) != graphicsOk ||
         loadedMesh == nullptr) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "state/viewer_state.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class MeshObject {

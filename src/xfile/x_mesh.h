@@ -15,8 +15,8 @@
 struct XMaterial {
     float diffuse[4]; // red, green, blue, alpha
     float power;
-    float specular[3]; // red, green, blue
-    float emissive[3]; // red, green, blue
+    float specular[3];           // red, green, blue
+    float emissive[3];           // red, green, blue
     std::string textureFileName; // exactly as the file stores it; empty when none is named
 };
 

@@ -81,7 +81,11 @@ class PlainScene(unittest.TestCase):
                  box(picture.crop(0, 420, 592, 124), ink)]  # the help, above the button
         boxes[1] = (boxes[1][0] + 70, boxes[1][1] + 20) + boxes[1][2:]
         boxes[2] = (boxes[2][0], boxes[2][1] + 420) + boxes[2][2:]
-        self.assertEqual(TEXT_BOXES, boxes)
+        if self.s.wine:
+            self.assertEqual(TEXT_BOXES, boxes)
+        else:  # its own FreeType glyphs: the same places within a pixel or two
+            for found, expected in zip(boxes, TEXT_BOXES):
+                self.assertTrue(all(abs(a - b) <= 2 for a, b in zip(found, expected)), found)
         self.assertIsNone(box(picture.crop(0, 100, 592, 300), ink), "nothing in between")
 
     def test_colour_and_opacity_keys_show_in_the_pixels(self):
@@ -106,6 +110,8 @@ class PlainScene(unittest.TestCase):
 
     def test_capture_left_of_the_client_area_equals_the_screen_there(self):
         s = self.s
+        if not s.wine:
+            self.skipTest("the native capture reads its own frame: black outside (test_native)")
         s.xdo("windowmove", "--sync", s.window, 300, 100)
         s.hold_until("a", lambda: self.filter_x() < 0, stretch=0.05)
         x = self.filter_x()

@@ -10,6 +10,9 @@
 #include "gfx/graphics.h"
 #include "win32_text.h"
 
+#include "platform/win32/d3d9_x_mesh.h"
+#include "xfile/x_mesh.h"
+
 #include <d3d9.h>
 #include <d3dx9.h>
 
@@ -41,7 +44,8 @@ static_assert(sameCode(textureOpModulate, D3DTOP_MODULATE) &&
               sameCode(textureArgTexture, D3DTA_TEXTURE));
 static_assert(sameCode(clearTarget, D3DCLEAR_TARGET) && sameCode(clearZBuffer, D3DCLEAR_ZBUFFER));
 static_assert(sameCode(lightDirectional, D3DLIGHT_DIRECTIONAL) &&
-              sameCode(meshSystemMemory, D3DXMESH_SYSTEMMEM));
+              sameCode(meshSystemMemory, D3DXMESH_SYSTEMMEM) &&
+              sameCode(mesh32BitIndices, D3DXMESH_32BIT));
 static_assert(sameCode(d3dxDefault, D3DX_DEFAULT) && sameCode(poolDefault, D3DPOOL_DEFAULT) &&
               sameCode(poolManaged, D3DPOOL_MANAGED) &&
               sameCode(primitiveTriangleStrip, D3DPT_TRIANGLESTRIP));
@@ -204,6 +208,38 @@ GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
 // ---------------------------------------------------------------------------------------------
 // Meshes and textures from files
 
+// D3DX refuses many real files (templates used undeclared, short material lists, numbers as
+// frame names); our own reader stands in for it then.
+static GraphicsResult loadMeshWithOwnReader(const char* fileName, std::uint32_t options,
+                                            DeviceHandle device, MeshHandle& mesh,
+                                            std::vector<MeshMaterial>& materials) {
+    XMesh loaded;
+    std::string error;
+    if (!loadXFile(fileName, loaded, error)) {
+        return E_FAIL;
+    }
+    ID3DXMesh* created = nullptr;
+    const HRESULT result =
+        createMeshFromLoadedX(loaded, options, direct3dDevice(device), created, materials);
+    mesh = reinterpret_cast<MeshHandle>(created);
+    return result;
+}
+
+namespace {
+
+// Sorts the faces by subset and gives the mesh an attribute table, so that each subset is
+// drawn as one range instead of a scan of the attribute buffer, in vertex-cache order. A mesh
+// that cannot be sorted is drawn as loaded.
+void sortByAttribute(ID3DXMesh* mesh) {
+    std::vector<DWORD> adjacency(3 * static_cast<std::size_t>(mesh->GetNumFaces()));
+    if (SUCCEEDED(mesh->GenerateAdjacency(0.0f, adjacency.data()))) {
+        mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE, adjacency.data(),
+                              nullptr, nullptr, nullptr);
+    }
+}
+
+} // namespace
+
 GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, DeviceHandle device,
                              MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
     ID3DXBuffer* materialBuffer = nullptr;
@@ -215,13 +251,15 @@ GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, Device
     mesh = nullptr;
     materials.clear();
     if (SUCCEEDED(result)) {
+        sortByAttribute(loaded);
         mesh = reinterpret_cast<MeshHandle>(loaded);
         materials = copyMaterialList(materialBuffer, materialCount);
     }
     if (materialBuffer != nullptr) {
         materialBuffer->Release();
     }
-    return result;
+    return SUCCEEDED(result) ? result
+                             : loadMeshWithOwnReader(fileName, options, device, mesh, materials);
 }
 
 GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {

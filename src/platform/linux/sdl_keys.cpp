@@ -1,0 +1,89 @@
+// Linux key source: answers the keyboard poll's two queries from SDL's keyboard state, mapping
+// the Windows virtual-key codes the poll names to SDL scancodes (numeric keypad included).
+// SDL keeps one state, updated from the events the viewer has taken, so both queries read it.
+// Keys act only while the viewer's window has the keyboard focus: typing in another program
+// must not move the view or recolour the filter. Links SDL2.
+
+#include "state/key_state_source.h"
+
+#include "linux_platform.h"
+
+#include <SDL.h>
+
+#include <array>
+
+namespace {
+
+// The scancodes a virtual key stands for, apart from the letters and digits.
+struct KeyMapping {
+    int virtualKey;
+    SDL_Scancode scancode;
+    SDL_Scancode alternative; // SDL_SCANCODE_UNKNOWN when there is none
+};
+
+constexpr SDL_Scancode none = SDL_SCANCODE_UNKNOWN;
+
+constexpr std::array<KeyMapping, 21> keyMappings = {{
+    {0x0D, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER}, // VK_RETURN: main and keypad Enter
+    {0x10, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT},   // VK_SHIFT
+    {0x11, SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL},     // VK_CONTROL
+    {0x1B, SDL_SCANCODE_ESCAPE, none},
+    {0x20, SDL_SCANCODE_SPACE, none},
+    {0x21, SDL_SCANCODE_PAGEUP, none},
+    {0x22, SDL_SCANCODE_PAGEDOWN, none},
+    {0x25, SDL_SCANCODE_LEFT, none},
+    {0x26, SDL_SCANCODE_UP, none},
+    {0x27, SDL_SCANCODE_RIGHT, none},
+    {0x28, SDL_SCANCODE_DOWN, none},
+    {0x60, SDL_SCANCODE_KP_0, none},
+    {0x6A, SDL_SCANCODE_KP_MULTIPLY, none},
+    {0x6B, SDL_SCANCODE_KP_PLUS, none},
+    {0x6D, SDL_SCANCODE_KP_MINUS, none},
+    {0x6E, SDL_SCANCODE_KP_PERIOD, none},
+    {0x6F, SDL_SCANCODE_KP_DIVIDE, none},
+    {0xA0, SDL_SCANCODE_LSHIFT, none},
+    {0xA1, SDL_SCANCODE_RSHIFT, none},
+    {0xA2, SDL_SCANCODE_LCTRL, none},
+    {0xA3, SDL_SCANCODE_RCTRL, none},
+}};
+
+// Letters, digits and keypad digits follow in order in both numberings.
+bool isDown(const Uint8* state, int virtualKey) {
+    if (virtualKey >= 'A' && virtualKey <= 'Z') {
+        return state[SDL_SCANCODE_A + (virtualKey - 'A')] != 0;
+    }
+    if (virtualKey >= '1' && virtualKey <= '9') {
+        return state[SDL_SCANCODE_1 + (virtualKey - '1')] != 0;
+    }
+    if (virtualKey == '0') {
+        return state[SDL_SCANCODE_0] != 0;
+    }
+    if (virtualKey >= 0x61 && virtualKey <= 0x69) { // VK_NUMPAD1 to VK_NUMPAD9
+        return state[SDL_SCANCODE_KP_1 + (virtualKey - 0x61)] != 0;
+    }
+    for (const KeyMapping& mapping : keyMappings) {
+        if (mapping.virtualKey == virtualKey) {
+            return state[mapping.scancode] != 0 ||
+                   (mapping.alternative != none && state[mapping.alternative] != 0);
+        }
+    }
+    return false;
+}
+
+bool viewerHasKeyboardFocus() {
+    return sdlMainWindow() != nullptr && SDL_GetKeyboardFocus() == sdlMainWindow();
+}
+
+bool isKeyDown(int virtualKey) {
+    return viewerHasKeyboardFocus() && isDown(SDL_GetKeyboardState(nullptr), virtualKey);
+}
+
+} // namespace
+
+bool isKeyDownQueued(int virtualKey) {
+    return isKeyDown(virtualKey);
+}
+
+bool isKeyDownAsync(int virtualKey) {
+    return isKeyDown(virtualKey);
+}

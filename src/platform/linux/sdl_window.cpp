@@ -1,0 +1,259 @@
+// Linux main window: implements window/main_window.h with SDL2 — the window titled in UTF-8
+// from the core's code page 932 title, with exactly the picture's client size and an OpenGL
+// surface; the capture button, drawn into the picture with its caption in the button font; and
+// the window's events, handed to the portable message handling as the Windows window procedure
+// hands its messages (close, the first path of a drop, a click on the button). Links SDL2.
+
+#include "window/main_window.h"
+
+#include "app/cursor.h"
+#include "ft_font.h"
+#include "gl_device.h"
+#include "linux_platform.h"
+#include "window/window_layout.h"
+#include "window/window_messages.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <string>
+
+namespace {
+
+SDL_Window* window = nullptr;
+FontObject* buttonFont = nullptr;
+bool closing = false;
+bool dropTaken = false;
+bool buttonPressed = false;
+
+// The colours of a raised push button in the classic Windows scheme.
+constexpr std::uint32_t buttonFace = 0xFFF0F0F0;
+constexpr std::uint32_t buttonHighlight = 0xFFFFFFFF;
+constexpr std::uint32_t buttonLight = 0xFFE3E3E3;
+constexpr std::uint32_t buttonShadow = 0xFFA0A0A0;
+constexpr std::uint32_t buttonDarkShadow = 0xFF696969;
+constexpr std::uint32_t buttonText = 0xFF000000;
+constexpr std::uint32_t buttonCaptionFormat = 0x120; // DT_SINGLELINE | DT_NOCLIP
+constexpr std::uint32_t buttonClickCommand = window_layout::captureButtonId; // BN_CLICKED is 0
+
+bool insideButton(int x, int y) {
+    return x >= window_layout::captureButtonX &&
+           x < window_layout::captureButtonX + window_layout::captureButtonWidth &&
+           y >= window_layout::captureButtonY &&
+           y < window_layout::captureButtonY + window_layout::captureButtonHeight;
+}
+
+FontObject* openButtonFont() {
+    FontDescription description{};
+    description.height = window_layout::buttonFontHeight;
+    description.weight = 400;
+    description.charSet = 128; // SHIFTJIS_CHARSET
+    description.faceName = window_layout::buttonFontFace;
+    std::string why;
+    return openFont(description, why);
+}
+
+void fillRect(DeviceObject& device, int x, int y, int width, int height, std::uint32_t color) {
+    const auto left = static_cast<float>(x);
+    const auto top = static_cast<float>(y);
+    const auto right = static_cast<float>(x + width);
+    const auto bottom = static_cast<float>(y + height);
+    const ScreenVertex corners[4] = {
+        {left, top, 0.0f, 1.0f, color, 0.0f, 0.0f},
+        {right, top, 0.0f, 1.0f, color, 0.0f, 0.0f},
+        {left, bottom, 0.0f, 1.0f, color, 0.0f, 0.0f},
+        {right, bottom, 0.0f, 1.0f, color, 0.0f, 0.0f},
+    };
+    drawScreenStrip(device, corners, 4, nullptr);
+}
+
+// A one-pixel frame: top and left edges in one colour, bottom and right in the other.
+void frameRect(DeviceObject& device, int x, int y, int width, int height, std::uint32_t topLeft,
+               std::uint32_t bottomRight) {
+    fillRect(device, x, y, width, 1, topLeft);
+    fillRect(device, x, y, 1, height, topLeft);
+    fillRect(device, x, y + height - 1, width, 1, bottomRight);
+    fillRect(device, x + width - 1, y, 1, height, bottomRight);
+}
+
+void drawButtonCaption(int x, int y, int width, int height, int pressedShift) {
+    if (buttonFont == nullptr) {
+        return;
+    }
+    const TextImage caption =
+        layOutText(*buttonFont, window_layout::captureButtonCaption, buttonCaptionFormat);
+    const int textWidth = caption.left + caption.width;
+    const int left = x + (width - textWidth) / 2 + pressedShift;
+    const int top = y + (height - lineHeight(*buttonFont)) / 2 + pressedShift;
+    drawTextInFont(*buttonFont, window_layout::captureButtonCaption,
+                   {left, top, left + textWidth, top + lineHeight(*buttonFont)},
+                   buttonCaptionFormat, buttonText);
+}
+
+void pressOrReleaseButton(const SDL_MouseButtonEvent& button) {
+    if (button.button != SDL_BUTTON_LEFT) {
+        return;
+    }
+    const bool inside = insideButton(button.x, button.y);
+    if (button.type == SDL_MOUSEBUTTONDOWN) {
+        buttonPressed = inside;
+        return;
+    }
+    const bool clicked = buttonPressed && inside;
+    buttonPressed = false;
+    if (clicked) {
+        handleCommand(buttonClickCommand);
+    }
+}
+
+// Only the first file of a drop is kept, as the Windows build asks for file index 0.
+void takeDroppedFile(const SDL_DropEvent& drop) {
+    if (drop.type == SDL_DROPBEGIN || drop.type == SDL_DROPCOMPLETE) {
+        dropTaken = false;
+    } else if (drop.type == SDL_DROPFILE && drop.file != nullptr && !dropTaken) {
+        handleDroppedPath(cp932FromUtf8(drop.file));
+        dropTaken = true;
+    }
+    SDL_free(drop.file);
+}
+
+// SDL gives X's WM_NAME the title in the C library's locale, which mangles it outside a
+// UTF-8 locale; tools that find the window by its title read WM_NAME. It is set again here as
+// UTF8_STRING, which needs no locale.
+void setUtf8WindowName(const std::string& title) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    Display* display = info.info.x11.display;
+    XChangeProperty(display, info.info.x11.window, XA_WM_NAME,
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XFlush(display);
+}
+
+void closeOnce() {
+    if (!closing) {
+        closing = true;
+        handleClose();
+    }
+}
+
+// Only a window system that shows the window will do: left to itself SDL falls back to
+// drivers that draw nowhere, and the viewer would run unseen. Wayland is tried only where a
+// Wayland display is named, so a machine without any display gets one line saying so.
+bool startVideoOnADisplay() {
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER,
+                    SDL_getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        noteStartUpFailure(std::string("no display: ") + SDL_GetError());
+        return false;
+    }
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (driver != "x11" && driver != "wayland") {
+        noteStartUpFailure("no display: no X11 or Wayland display to show the window on");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void showMouseCursor() {
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+SDL_Window* sdlMainWindow() {
+    return window;
+}
+
+void createMainWindow() {
+    if (!startVideoOnADisplay()) {
+        return;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    const std::string title = utf8FromCp932(window_layout::title);
+    // Not resizable: the client area stays the picture's size, so it is never stretched.
+    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                              window_layout::clientWidth, window_layout::clientHeight,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        noteStartUpFailure(std::string("no window: ") + SDL_GetError());
+        return;
+    }
+    setUtf8WindowName(title);
+    mainWindow = window;
+    buttonFont = openButtonFont();
+}
+
+// The window stays until the process ends, so the OpenGL objects the scene still releases
+// keep their context; it is hidden at once, and its destruction's handling follows as it does
+// on Windows.
+void destroyMainWindow() {
+    SDL_HideWindow(window);
+    handleDestroy();
+}
+
+void deleteWindowResources() {
+    if (buttonFont != nullptr) {
+        closeFont(buttonFont);
+        buttonFont = nullptr;
+    }
+}
+
+void handleWindowEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        closeOnce();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            closeOnce();
+        }
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        pressOrReleaseButton(event.button);
+        break;
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPCOMPLETE:
+        takeDroppedFile(event.drop);
+        break;
+    default:
+        break;
+    }
+}
+
+void drawCaptureButton() {
+    if (currentDevice == nullptr) {
+        return;
+    }
+    DeviceObject& device = *currentDevice;
+    const int x = window_layout::captureButtonX;
+    const int y = window_layout::captureButtonY;
+    const int width = window_layout::captureButtonWidth;
+    const int height = window_layout::captureButtonHeight;
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    fillRect(device, x, y, width, height, buttonFace);
+    if (buttonPressed) {
+        frameRect(device, x, y, width, height, buttonDarkShadow, buttonHighlight);
+        frameRect(device, x + 1, y + 1, width - 2, height - 2, buttonShadow, buttonLight);
+    } else {
+        frameRect(device, x, y, width, height, buttonHighlight, buttonDarkShadow);
+        frameRect(device, x + 1, y + 1, width - 2, height - 2, buttonLight, buttonShadow);
+    }
+    drawButtonCaption(x, y, width, height, buttonPressed ? 1 : 0);
+    glEnable(GL_DEPTH_TEST);
+    applyBlendState(device);
+}

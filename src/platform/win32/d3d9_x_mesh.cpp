@@ -1,0 +1,131 @@
+// Builds an ID3DXMesh (D3DXCreateMeshFVF) and its material records from our own .x loader's
+// result, for the files that D3DXLoadMeshFromX refuses.
+
+#include "platform/win32/d3d9_x_mesh.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+constexpr DWORD meshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+constexpr std::size_t largest16BitIndex = 0xFFFF;
+
+static_assert(sizeof(XVertex) == 32 && offsetof(XVertex, normal) == 12 &&
+                  offsetof(XVertex, texcoord) == 24,
+              "XVertex is laid out as the vertex of D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1");
+
+// Triangle order grouped by material, keeping the file's order within each material.
+std::vector<std::uint32_t> trianglesByMaterial(const XMesh& loaded) {
+    std::vector<std::uint32_t> order(loaded.attributes.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return loaded.attributes[a] < loaded.attributes[b];
+    });
+    return order;
+}
+
+template <typename Index>
+void fillIndices(const XMesh& loaded, const std::vector<std::uint32_t>& order, void* buffer) {
+    Index* out = static_cast<Index*>(buffer);
+    for (std::uint32_t triangle : order) {
+        for (int k = 0; k < 3; ++k) {
+            *out++ = static_cast<Index>(loaded.indices[triangle * 3 + k]);
+        }
+    }
+}
+
+// One range per material that has triangles: its faces and the span of vertices they use.
+std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
+                                               const std::vector<std::uint32_t>& order) {
+    std::vector<D3DXATTRIBUTERANGE> table;
+    for (std::size_t face = 0; face < order.size(); ++face) {
+        const DWORD attribute = loaded.attributes[order[face]];
+        if (table.empty() || table.back().AttribId != attribute) {
+            table.push_back({attribute, static_cast<DWORD>(face), 0, UINT32_MAX, 0});
+        }
+        D3DXATTRIBUTERANGE& range = table.back();
+        ++range.FaceCount;
+        for (int k = 0; k < 3; ++k) {
+            const DWORD vertex = loaded.indices[order[face] * 3 + k];
+            const DWORD end = std::max(
+                range.VertexStart == UINT32_MAX ? 0 : range.VertexStart + range.VertexCount,
+                vertex + 1);
+            range.VertexStart = std::min(range.VertexStart, vertex);
+            range.VertexCount = end - range.VertexStart;
+        }
+    }
+    return table;
+}
+
+HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
+    void* data = nullptr;
+    HRESULT result = mesh->LockVertexBuffer(0, &data);
+    if (FAILED(result)) {
+        return result;
+    }
+    std::memcpy(data, loaded.vertices.data(), loaded.vertices.size() * sizeof(XVertex));
+    mesh->UnlockVertexBuffer();
+
+    const std::vector<std::uint32_t> order = trianglesByMaterial(loaded);
+    if (FAILED(result = mesh->LockIndexBuffer(0, &data))) {
+        return result;
+    }
+    wideIndices ? fillIndices<std::uint32_t>(loaded, order, data)
+                : fillIndices<std::uint16_t>(loaded, order, data);
+    mesh->UnlockIndexBuffer();
+
+    DWORD* attributes = nullptr;
+    if (FAILED(result = mesh->LockAttributeBuffer(0, &attributes))) {
+        return result;
+    }
+    for (std::uint32_t triangle : order) {
+        *attributes++ = loaded.attributes[triangle];
+    }
+    mesh->UnlockAttributeBuffer();
+
+    const std::vector<D3DXATTRIBUTERANGE> table = attributeTable(loaded, order);
+    return mesh->SetAttributeTable(table.data(), static_cast<DWORD>(table.size()));
+}
+
+MeshMaterial meshMaterial(const XMaterial& source) {
+    MeshMaterial entry{};
+    const float* d = source.diffuse;
+    entry.material.diffuse = {d[0], d[1], d[2], d[3]};
+    entry.material.specular = {source.specular[0], source.specular[1], source.specular[2], 1.0f};
+    entry.material.emissive = {source.emissive[0], source.emissive[1], source.emissive[2], 1.0f};
+    entry.material.power = source.power;
+    entry.textureFileName = source.textureFileName;
+    return entry;
+}
+
+} // namespace
+
+HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,
+                              ID3DXMesh*& mesh, std::vector<MeshMaterial>& materials) {
+    mesh = nullptr;
+    materials.clear();
+    const std::size_t triangles = loaded.attributes.size();
+    if (triangles == 0 || loaded.vertices.empty()) {
+        return E_FAIL;
+    }
+    const bool wideIndices = (options & D3DXMESH_32BIT) != 0 ||
+                             loaded.vertices.size() > largest16BitIndex ||
+                             triangles > largest16BitIndex;
+    ID3DXMesh* created = nullptr;
+    HRESULT result =
+        D3DXCreateMeshFVF(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
+                          options | (wideIndices ? D3DXMESH_32BIT : 0), meshFvf, device, &created);
+    if (FAILED(result)) {
+        return result;
+    }
+    if (FAILED(result = fillMesh(loaded, wideIndices, created))) {
+        created->Release();
+        return result;
+    }
+    mesh = created;
+    std::transform(loaded.materials.begin(), loaded.materials.end(), std::back_inserter(materials),
+                   meshMaterial);
+    return D3D_OK;
+}

@@ -1,0 +1,313 @@
+// The binary form of .x data: 16-bit tokens, some followed by a record (a name, a string, an
+// integer, a GUID, or a counted list of integers or floats). Lists are handed out one number at a
+// time, so a reader asking for numbers does not care how a writer grouped them.
+
+#include "xfile/x_readers.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+enum Token : std::uint16_t {
+    tokenName = 1,
+    tokenString = 2,
+    tokenInteger = 3,
+    tokenGuid = 5,
+    tokenIntegerList = 6,
+    tokenFloatList = 7,
+    tokenOpenBrace = 10,
+    tokenCloseBrace = 11,
+    tokenComma = 19,
+    tokenSemicolon = 20,
+    tokenTemplate = 31,
+};
+
+constexpr std::size_t guidSize = 16;
+
+// Tokens without a record: brackets, punctuation, and the keywords of template declarations.
+bool isBareToken(std::uint16_t token) {
+    return (token >= 10 && token <= 20) || token == tokenTemplate || (token >= 40 && token <= 53);
+}
+
+} // namespace
+
+XBinaryReader::XBinaryReader(const std::uint8_t* data, std::size_t size, std::size_t floatSize,
+                             std::size_t firstByte)
+    : data_(data), size_(size), floatSize_(floatSize), firstByte_(firstByte) {}
+
+bool XBinaryReader::failWith(const char* why) {
+    fault_ = why;
+    return false;
+}
+
+std::string XBinaryReader::where() const {
+    return "byte " + std::to_string(firstByte_ + position_);
+}
+
+bool XBinaryReader::readWord(std::uint16_t& value) {
+    if (remainingBytes() < 2) {
+        return failWith("the file ends inside a token");
+    }
+    value = static_cast<std::uint16_t>(data_[position_] | data_[position_ + 1] << 8);
+    position_ += 2;
+    return true;
+}
+
+bool XBinaryReader::readDword(std::uint32_t& value) {
+    if (remainingBytes() < 4) {
+        return failWith("the file ends inside a token's record");
+    }
+    std::memcpy(&value, data_ + position_, 4); // little-endian, as every target is
+    position_ += 4;
+    return true;
+}
+
+void XBinaryReader::skipSeparators() {
+    while (listLeft_ == 0 && remainingBytes() >= 2) {
+        const std::uint16_t token = data_[position_] | data_[position_ + 1] << 8;
+        if (token != tokenComma && token != tokenSemicolon) {
+            return;
+        }
+        position_ += 2;
+    }
+}
+
+XToken XBinaryReader::peek() {
+    if (listLeft_ > 0) {
+        return XToken::number;
+    }
+    skipSeparators();
+    if (remainingBytes() < 2) {
+        return XToken::end;
+    }
+    switch (data_[position_] | data_[position_ + 1] << 8) {
+    case tokenName:
+        return XToken::name;
+    case tokenString:
+        return XToken::string;
+    case tokenInteger:
+    case tokenIntegerList:
+    case tokenFloatList:
+        return XToken::number;
+    case tokenGuid:
+        return XToken::guid;
+    case tokenOpenBrace:
+        return XToken::openBrace;
+    case tokenCloseBrace:
+        return XToken::closeBrace;
+    case tokenTemplate:
+        return XToken::templateKeyword;
+    default:
+        return XToken::other;
+    }
+}
+
+// A name or string record: a count, that many bytes. Trailing zero bytes are not part of it.
+bool XBinaryReader::bytesWithCount(std::string& value) {
+    std::uint32_t count = 0;
+    if (!readDword(count)) {
+        return false;
+    }
+    if (count > remainingBytes()) {
+        return failWith("a name or string is longer than the rest of the file");
+    }
+    const char* first = reinterpret_cast<const char*>(data_ + position_);
+    const void* zero = std::memchr(first, 0, count);
+    value.assign(first, zero != nullptr ? static_cast<const char*>(zero) - first : count);
+    position_ += count;
+    return true;
+}
+
+bool XBinaryReader::name(std::string& name) {
+    const XToken token = peek();
+    if (token != XToken::name && token != XToken::string) {
+        return failWith("a name was expected");
+    }
+    return token == XToken::name ? (position_ += 2, bytesWithCount(name)) : string(name);
+}
+
+// A string record ends in a separator token; writers differ on whether it takes 2 or 4 bytes.
+bool XBinaryReader::string(std::string& value) {
+    if (peek() != XToken::string) {
+        return failWith("a string was expected");
+    }
+    position_ += 2;
+    if (!bytesWithCount(value)) {
+        return false;
+    }
+    skipSeparators();
+    if (remainingBytes() >= 2 && data_[position_] == 0 && data_[position_ + 1] == 0) {
+        position_ += 2;
+    }
+    return true;
+}
+
+bool XBinaryReader::startList(List kind) {
+    std::uint32_t count = 0;
+    if (!readDword(count)) {
+        return false;
+    }
+    const std::size_t itemSize = kind == List::integers ? 4 : floatSize_;
+    if (count > remainingBytes() / itemSize) {
+        return failWith("a list is longer than the rest of the file");
+    }
+    list_ = kind;
+    listLeft_ = count;
+    return true;
+}
+
+bool XBinaryReader::nextNumber(double& value, bool& whole) {
+    while (listLeft_ == 0) {
+        skipSeparators();
+        std::uint16_t token = 0;
+        if (!readWord(token)) {
+            return false;
+        }
+        if (token == tokenInteger) {
+            std::uint32_t integer = 0;
+            whole = true;
+            return readDword(integer) && (value = integer, true);
+        }
+        if (token != tokenIntegerList && token != tokenFloatList) {
+            position_ -= 2;
+            return failWith("a number was expected");
+        }
+        if (!startList(token == tokenIntegerList ? List::integers : List::floats)) {
+            return false;
+        }
+    }
+    --listLeft_;
+    if (list_ == List::integers) {
+        std::uint32_t integer = 0;
+        readDword(integer); // startList made sure the whole list is there
+        value = integer;
+        whole = true;
+    } else if (floatSize_ == 8) {
+        std::memcpy(&value, data_ + position_, 8);
+        position_ += 8;
+        whole = false;
+    } else {
+        float single = 0;
+        std::memcpy(&single, data_ + position_, 4);
+        position_ += 4;
+        value = single;
+        whole = false;
+    }
+    return true;
+}
+
+bool XBinaryReader::integer(std::uint32_t& value) {
+    double number = 0;
+    bool whole = false;
+    if (!nextNumber(number, whole)) {
+        return false;
+    }
+    if (!whole && !(number >= 0 && number <= 4294967295.0 && std::floor(number) == number)) {
+        return failWith("a whole number was expected");
+    }
+    value = static_cast<std::uint32_t>(number);
+    return true;
+}
+
+bool XBinaryReader::real(float& value) {
+    double number = 0;
+    bool whole = false;
+    if (!nextNumber(number, whole)) {
+        return false;
+    }
+    value = std::isfinite(number) && std::fabs(number) <= 3.4e38 ? static_cast<float>(number) : 0;
+    return true;
+}
+
+bool XBinaryReader::guid() {
+    if (peek() != XToken::guid) {
+        return failWith("a GUID was expected");
+    }
+    if (remainingBytes() < 2 + guidSize) {
+        return failWith("the file ends inside a GUID");
+    }
+    position_ += 2 + guidSize;
+    return true;
+}
+
+bool XBinaryReader::openBrace() {
+    if (peek() != XToken::openBrace) {
+        return failWith("'{' was expected");
+    }
+    position_ += 2;
+    return true;
+}
+
+bool XBinaryReader::closeBrace() {
+    if (peek() != XToken::closeBrace) {
+        return failWith("'}' was expected");
+    }
+    position_ += 2;
+    return true;
+}
+
+// One token with its record; the rest of a list being read counts as one token.
+bool XBinaryReader::skipToken() {
+    if (listLeft_ > 0) {
+        position_ += listLeft_ * (list_ == List::integers ? 4 : floatSize_);
+        listLeft_ = 0;
+        return true;
+    }
+    std::uint16_t token = 0;
+    if (!readWord(token)) {
+        return false;
+    }
+    std::string ignored;
+    std::uint32_t integer = 0;
+    switch (token) {
+    case tokenName:
+        return bytesWithCount(ignored);
+    case tokenString:
+        position_ -= 2;
+        return string(ignored);
+    case tokenInteger:
+        return readDword(integer);
+    case tokenGuid:
+        position_ -= 2;
+        return guid();
+    case tokenIntegerList:
+    case tokenFloatList:
+        // An empty list must not take the token after it along.
+        return startList(token == tokenIntegerList ? List::integers : List::floats) &&
+               (listLeft_ == 0 || skipToken());
+    default:
+        break;
+    }
+    if (!isBareToken(token)) {
+        position_ -= 2;
+        return failWith("an unknown token");
+    }
+    return true;
+}
+
+bool XBinaryReader::skipValue() {
+    if (peek() == XToken::end) {
+        return failWith("the file ends inside an object");
+    }
+    return skipToken();
+}
+
+bool XBinaryReader::skipBody() {
+    std::size_t depth = 1;
+    while (depth > 0) {
+        const XToken token = peek();
+        if (token == XToken::end) {
+            return failWith("the file ends inside an object");
+        }
+        if (token == XToken::openBrace) {
+            ++depth;
+        } else if (token == XToken::closeBrace) {
+            --depth;
+        }
+        if (!skipToken()) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+// The object level of a .x file: frames, meshes and materials read from the data after the
+// header (already inflated when the file was compressed) and merged into one mesh.
+#pragma once
+
+#include "xfile/x_mesh.h"
+
+// Ceilings on what one file may make, whatever its counts claim.
+constexpr std::size_t maxMeshVertices = 16u << 20;
+constexpr std::size_t maxMeshTriangles = 16u << 20;
+constexpr std::size_t maxMeshMaterials = 1u << 16;
+constexpr int maxFrameDepth = 64;
+
+// The form of the data after the header.
+struct XDataForm {
+    bool binary;
+    std::size_t floatSize; // 4 or 8
+    std::size_t firstByte; // where the data starts in the file, for the places in errors
+};
+
+// Reads every object; on failure returns false with the reason and its place ("line 3: ...",
+// "byte 40: ...") in error. The mesh may then be half made: the caller clears it.
+bool readXObjects(const std::uint8_t* data, std::size_t size, XDataForm form, XMesh& mesh,
+                  std::string& error);

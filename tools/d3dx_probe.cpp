@@ -1,0 +1,238 @@
+// Windows probe: what D3DXLoadMeshFromX makes of a .x file, printed in the form x_mesh_dump
+// prints our loader's result, so scripts/diff-x-loader.sh can compare the two under Wine.
+//
+//   d3dx_probe FILE.x            D3DX's mesh: counts, vertices, triangles with their
+//                                attribute, materials with their texture names
+//   d3dx_probe FILE.x --ours     the same printout from our own loader
+//   d3dx_probe FILE.x --time N   loads N times with each and prints the mean times and ratio
+//   d3dx_probe FILE.x --fallback the ID3DXMesh the viewer builds from our loader's result when
+//                                D3DX refuses a file, printed like D3DX's
+//
+// It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
+
+#include "platform/win32/d3d9_x_mesh.h"
+#include "xfile/x_mesh.h"
+
+#include <windows.h>
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+IDirect3DDevice9* createHiddenDevice() {
+    HWND window = CreateWindowA("STATIC", "probe", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (window == nullptr || direct3d == nullptr) {
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.Windowed = TRUE;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.hDeviceWindow = window;
+    IDirect3DDevice9* device = nullptr;
+    for (D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+        if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, window,
+                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                             &device))) {
+            return device;
+        }
+    }
+    return nullptr;
+}
+
+void printVertex(const float* position, const float* normal, const float* texcoord) {
+    const float zero[3] = {0, 0, 0};
+    normal = normal != nullptr ? normal : zero;
+    texcoord = texcoord != nullptr ? texcoord : zero;
+    std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g\n", position[0], position[1],
+                position[2], normal[0], normal[1], normal[2], texcoord[0], texcoord[1]);
+}
+
+void printMaterial(const D3DMATERIAL9& m, const char* texture) {
+    std::printf("m %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g \"%s\"\n", m.Diffuse.r,
+                m.Diffuse.g, m.Diffuse.b, m.Diffuse.a, m.Power, m.Specular.r, m.Specular.g,
+                m.Specular.b, m.Emissive.r, m.Emissive.g, m.Emissive.b,
+                texture != nullptr ? texture : "");
+}
+
+// Offset of a vertex element of the given usage, or -1 when the mesh has none.
+int elementOffset(ID3DXMesh* mesh, BYTE usage) {
+    D3DVERTEXELEMENT9 elements[MAX_FVF_DECL_SIZE];
+    mesh->GetDeclaration(elements);
+    for (int i = 0; elements[i].Stream != 0xFF; ++i) {
+        if (elements[i].Usage == usage && elements[i].UsageIndex == 0) {
+            return elements[i].Offset;
+        }
+    }
+    return -1;
+}
+
+void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialCount) {
+    const DWORD stride = mesh->GetNumBytesPerVertex();
+    const int normalAt = elementOffset(mesh, D3DDECLUSAGE_NORMAL);
+    const int texcoordAt = elementOffset(mesh, D3DDECLUSAGE_TEXCOORD);
+    BYTE* vertices = nullptr;
+    mesh->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<void**>(&vertices));
+    std::printf("vertices %lu\n", mesh->GetNumVertices());
+    for (DWORD v = 0; v < mesh->GetNumVertices(); ++v) {
+        const BYTE* vertex = vertices + v * stride;
+        printVertex(reinterpret_cast<const float*>(vertex),
+                    normalAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + normalAt),
+                    texcoordAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + texcoordAt));
+    }
+    mesh->UnlockVertexBuffer();
+    const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
+    BYTE* indices = nullptr;
+    DWORD* attributes = nullptr;
+    mesh->LockIndexBuffer(D3DLOCK_READONLY, reinterpret_cast<void**>(&indices));
+    mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes);
+    std::printf("triangles %lu\n", mesh->GetNumFaces());
+    for (DWORD t = 0; t < mesh->GetNumFaces(); ++t) {
+        DWORD corner[3];
+        for (int k = 0; k < 3; ++k) {
+            corner[k] = wide ? reinterpret_cast<DWORD*>(indices)[t * 3 + k]
+                             : reinterpret_cast<WORD*>(indices)[t * 3 + k];
+        }
+        std::printf("t %lu %lu %lu %lu\n", corner[0], corner[1], corner[2], attributes[t]);
+    }
+    mesh->UnlockAttributeBuffer();
+    mesh->UnlockIndexBuffer();
+    std::printf("materials %lu\n", materialCount);
+    const auto* records = materialBuffer != nullptr
+                              ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
+                              : nullptr;
+    for (DWORD i = 0; records != nullptr && i < materialCount; ++i) {
+        printMaterial(records[i].MatD3D, records[i].pTextureFilename);
+    }
+}
+
+void printOurMesh(const XMesh& mesh) {
+    std::printf("vertices %zu\n", mesh.vertices.size());
+    for (const XVertex& v : mesh.vertices) {
+        printVertex(v.position, mesh.hasNormals ? v.normal : nullptr,
+                    mesh.hasTexcoords ? v.texcoord : nullptr);
+    }
+    std::printf("triangles %zu\n", mesh.attributes.size());
+    for (std::size_t t = 0; t < mesh.attributes.size(); ++t) {
+        std::printf("t %u %u %u %u\n", mesh.indices[t * 3], mesh.indices[t * 3 + 1],
+                    mesh.indices[t * 3 + 2], mesh.attributes[t]);
+    }
+    std::printf("materials %zu\n", mesh.materials.size());
+    for (const XMaterial& m : mesh.materials) {
+        D3DMATERIAL9 record{};
+        record.Diffuse = {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]};
+        record.Specular = {m.specular[0], m.specular[1], m.specular[2], 1};
+        record.Emissive = {m.emissive[0], m.emissive[1], m.emissive[2], 1};
+        record.Power = m.power;
+        printMaterial(record, m.textureFileName.c_str());
+    }
+}
+
+double nowMilliseconds() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return count.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+int timeBoth(const char* fileName, IDirect3DDevice9* device, int rounds) {
+    double d3dx = 0, ours = 0;
+    for (int round = 0; round < rounds; ++round) {
+        double start = nowMilliseconds();
+        ID3DXMesh* mesh = nullptr;
+        ID3DXBuffer* materials = nullptr;
+        DWORD count = 0;
+        const HRESULT result = D3DXLoadMeshFromXA(fileName, D3DXMESH_SYSTEMMEM, device, nullptr,
+                                                  &materials, nullptr, &count, &mesh);
+        d3dx += nowMilliseconds() - start;
+        if (FAILED(result)) {
+            std::printf("d3dx error 0x%08lx\n", static_cast<unsigned long>(result));
+            return 1;
+        }
+        mesh->Release();
+        materials->Release();
+        start = nowMilliseconds();
+        XMesh loaded;
+        std::string error;
+        if (!loadXFile(fileName, loaded, error)) {
+            std::printf("error %s\n", error.c_str());
+            return 1;
+        }
+        ours += nowMilliseconds() - start;
+    }
+    std::printf("d3dx ms %.1f\nours ms %.1f\nratio %.3f\n", d3dx / rounds, ours / rounds,
+                ours / d3dx);
+    return 0;
+}
+
+int printFallbackMesh(const char* fileName, IDirect3DDevice9* device) {
+    XMesh loaded;
+    std::string error;
+    ID3DXMesh* mesh = nullptr;
+    std::vector<MeshMaterial> materials;
+    if (!loadXFile(fileName, loaded, error) ||
+        FAILED(createMeshFromLoadedX(loaded, D3DXMESH_SYSTEMMEM, device, mesh, materials))) {
+        std::printf("error %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<D3DXMATERIAL> records;
+    for (MeshMaterial& entry : materials) {
+        D3DXMATERIAL record{};
+        std::memcpy(&record.MatD3D, &entry.material, sizeof record.MatD3D);
+        record.pTextureFilename = entry.textureFileName.data();
+        records.push_back(record);
+    }
+    ID3DXBuffer* buffer = nullptr;
+    D3DXCreateBuffer(static_cast<DWORD>(records.size() * sizeof(D3DXMATERIAL)), &buffer);
+    std::memcpy(buffer->GetBufferPointer(), records.data(), records.size() * sizeof(D3DXMATERIAL));
+    printD3dxMesh(mesh, buffer, static_cast<DWORD>(records.size()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: d3dx_probe FILE.x [--ours | --time N]\n");
+        return 2;
+    }
+    const char* fileName = argv[1];
+    if (argc > 2 && std::strcmp(argv[2], "--ours") == 0) {
+        XMesh mesh;
+        std::string error;
+        if (!loadXFile(fileName, mesh, error)) {
+            std::printf("error %s\n", error.c_str());
+            return 1;
+        }
+        printOurMesh(mesh);
+        return 0;
+    }
+    IDirect3DDevice9* device = createHiddenDevice();
+    if (device == nullptr) {
+        std::fprintf(stderr, "d3dx_probe: no Direct3D device\n");
+        return 3;
+    }
+    if (argc > 3 && std::strcmp(argv[2], "--time") == 0) {
+        return timeBoth(fileName, device, std::atoi(argv[3]));
+    }
+    if (argc > 2 && std::strcmp(argv[2], "--fallback") == 0) {
+        return printFallbackMesh(fileName, device);
+    }
+    ID3DXMesh* mesh = nullptr;
+    ID3DXBuffer* materials = nullptr;
+    DWORD materialCount = 0;
+    const HRESULT result = D3DXLoadMeshFromXA(fileName, D3DXMESH_SYSTEMMEM, device, nullptr,
+                                              &materials, nullptr, &materialCount, &mesh);
+    if (FAILED(result)) {
+        std::printf("error d3dx 0x%08lx\n", static_cast<unsigned long>(result));
+        return 1;
+    }
+    printD3dxMesh(mesh, materials, materialCount);
+    return 0;
+}
