@@ -41,11 +41,6 @@ if has_display; then
     export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree=;mshtml="
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     echo "Starting the viewer on $DISPLAY (Wine prefix $WINEPREFIX; the first start takes a while)."
-    # Wine's Direct3D command thread can deadlock with a capture's read of the screen; with it
-    # off, drawing and capturing both run on the viewer's thread.
-    if ! grep -qs '"csmt"=dword:00000000' "$WINEPREFIX/user.reg"; then
-        wine reg add 'HKCU\Software\Wine\Direct3D' /v csmt /t REG_DWORD /d 0 /f >/dev/null
-    fi
     cd assets/demo
     exec wine "$exe"
 fi

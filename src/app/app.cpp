@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "app/cursor.h"
+#include "app/idle_wait.h"
 #include "app/scene_objects.h"
 #include "gfx/graphics_setup.h"
 #include "scene/frame.h"
@@ -23,6 +24,12 @@ namespace {
 constexpr const char* wallFileName = "kabe.x";
 constexpr const char* filterImageFileName = "フィルター画像.bmp";
 constexpr std::uint32_t noColorKey = 0;
+// How long a pass that draws nothing waits for a message before it looks again: short enough
+// that a restored device or window draws again at once to the eye, long enough to cost
+// almost nothing.
+constexpr int idleWaitMilliseconds = 50;
+
+bool deviceIsLost = false;
 
 // Each scene object lives in a zero-filled heap block of its own, so an object whose
 // creation or load left fields unset still holds nulls there.
@@ -41,10 +48,40 @@ template <typename Object> void destroy(Object*& object) {
     object = nullptr;
 }
 
+// The filter's vertex buffer and the font's own device objects live in the default pool, which
+// a reset requires to be empty.
+void releaseDefaultPoolObjects() {
+    filterQuad->onLostDevice();
+    fontOnLostDevice(textFont);
+}
+
+void recreateDefaultPoolObjects() {
+    fontOnResetDevice(textFont);
+    filterQuad->onResetDevice();
+}
+
+// True once the lost device draws again: reset when it can be, made whole again after.
+bool restoreLostDevice() {
+    switch (queryDeviceState()) {
+    case DeviceState::lost:
+        return false;
+    case DeviceState::needsReset:
+        if (!resetDeviceWithSameParameters()) {
+            return false;
+        }
+        break;
+    case DeviceState::ready:
+        break;
+    }
+    recreateDefaultPoolObjects();
+    return true;
+}
+
 } // namespace
 
 bool setUpScene() {
     if (!setUpGraphics(mainWindow, viewerState.backBufferWidth, viewerState.backBufferHeight)) {
+        releaseGraphics();
         return false;
     }
     showMouseCursor();
@@ -65,12 +102,28 @@ bool startUp() {
 }
 
 void runFrame() {
+    if (mainWindowIsMinimised()) {
+        waitForMessageOrTimeout(idleWaitMilliseconds);
+        return;
+    }
+    if (deviceIsLost) {
+        deviceIsLost = !restoreLostDevice();
+    }
+    if (deviceIsLost) {
+        pollCommandKeys();
+        waitForMessageOrTimeout(idleWaitMilliseconds);
+        return;
+    }
     pollKeyboard();
-    renderFrame();
+    if (!renderFrame()) {
+        releaseDefaultPoolObjects();
+        deviceIsLost = true;
+    }
 }
 
 void releaseScene() {
     destroy(filterQuad);
     destroy(wallMesh);
     destroy(modelMesh);
+    releaseGraphics();
 }

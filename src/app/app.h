@@ -11,11 +11,15 @@ extern char modelFileName[modelFileNameSize];
 bool startUp();
 
 // Makes the graphics, shows the cursor, then creates and loads the three scene objects and
-// sets the light. False, with nothing created, when the graphics could not be set up.
+// sets the light. False, with nothing created and what the graphics set-up made released,
+// when the graphics could not be set up.
 bool setUpScene();
 
-// One frame: the keyboard poll, then the picture.
+// One frame: the keyboard poll, then the picture. While the window is minimised nothing is
+// polled or drawn; while the device is lost only Escape and Enter are read, nothing is drawn,
+// and the device is reset as soon as it can be. Both wait for a message or a short time
+// instead of spinning.
 void runFrame();
 
-// Destroys the filter, the wall and the model, in that order.
+// Destroys the filter, the wall and the model, in that order, then releases the graphics.
 void releaseScene();

@@ -92,6 +92,9 @@ void captureFilterArea() {
     if (image) {
         written = writeToFirstFreeNumber(viewerState.captureCounter, *image);
     }
+    if (!written) {
+        signalCaptureFailed();
+    }
     // With no file written the counter still moves on by one: the next capture looks for a
     // free name from there, so skipping a number never costs a file.
     viewerState.captureCounter = nextCaptureNumber(written.value_or(viewerState.captureCounter));

@@ -3,3 +3,7 @@
 #pragma once
 
 void captureFilterArea();
+
+// The platform's sign to the user that a capture wrote no file (a beep on Windows): it must
+// change nothing in the picture, since the next capture would record it.
+void signalCaptureFailed();

@@ -36,6 +36,11 @@ using MeshHandle = MeshData*;
 
 using GraphicsResult = std::int32_t; // HRESULT: 0 is success, anything else a failure
 constexpr GraphicsResult graphicsOk = 0;
+// The device cannot draw now (screen lock, display-mode change, driver reset, ...).
+constexpr GraphicsResult deviceLost = static_cast<GraphicsResult>(0x88760868); // D3DERR_DEVICELOST
+// The device can be reset and then drawn with again.
+constexpr GraphicsResult deviceNotReset =
+    static_cast<GraphicsResult>(0x88760869); // D3DERR_DEVICENOTRESET
 
 // ---------------------------------------------------------------------------------------------
 // Records, laid out as their Direct3D counterparts.
@@ -207,6 +212,22 @@ GraphicsResult createFontIndirect(DeviceHandle device, const FontDescription& de
 // DirectInput8Create for this executable's module with IID_IDirectInput8A.
 GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input);
 
+// Each drops the caller's reference; a font holds the device, so it goes first.
+void releaseInput(InputHandle input);
+void releaseFont(FontHandle font);
+void releaseDevice(DeviceHandle device);
+void releaseDirect3D(Direct3DHandle direct3d);
+
+// ---------------------------------------------------------------------------------------------
+// A lost device: asking whether it can draw, and resetting it. Everything the device holds in
+// the default pool must be released before the reset and made again after it.
+
+GraphicsResult testCooperativeLevel(DeviceHandle device);
+GraphicsResult resetDevice(DeviceHandle device, const PresentParameters& parameters);
+// ID3DXFont::OnLostDevice and OnResetDevice: the font's own device objects.
+void fontOnLostDevice(FontHandle font);
+GraphicsResult fontOnResetDevice(FontHandle font);
+
 // ---------------------------------------------------------------------------------------------
 // Frame and fixed-function state.
 
@@ -243,7 +264,7 @@ GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
                              std::uint32_t startVertex, std::uint32_t primitiveCount);
 
 // ---------------------------------------------------------------------------------------------
-// Meshes and textures from files. File names are in the platform's narrow code page.
+// Meshes and textures from files. File names are code page 932 bytes, as the core keeps them.
 
 // D3DXLoadMeshFromX without adjacency or effect instances; the material list comes back as
 // records, its buffer already released.
@@ -264,7 +285,8 @@ GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName
 void releaseTexture(TextureHandle texture);
 
 // ---------------------------------------------------------------------------------------------
-// Text: ID3DXFont::DrawTextA without a sprite. Returns the drawn height, 0 on failure.
+// Text: ID3DXFont::DrawText without a sprite, the text in code page 932. Returns the drawn
+// height, 0 on failure.
 
 std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                           const TextRect& rect, std::uint32_t format, std::uint32_t color);

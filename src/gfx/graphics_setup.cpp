@@ -6,6 +6,7 @@ Direct3DHandle direct3d = nullptr;
 DeviceHandle device = nullptr;
 FontHandle textFont = nullptr;
 InputHandle directInput = nullptr;
+PresentParameters presentParameters{};
 
 namespace {
 
@@ -56,10 +57,10 @@ bool createDevice(WindowHandle window, int width, int height) {
     if (direct3d == nullptr) {
         return false;
     }
-    PresentParameters parameters = presentParametersFor(window, width, height);
+    presentParameters = presentParametersFor(window, width, height);
     for (const DeviceAttempt& attempt : deviceAttempts) {
         if (createDirect3DDevice(direct3d, defaultAdapter, attempt.type, window,
-                                 attempt.behaviourFlags, parameters, device) == graphicsOk) {
+                                 attempt.behaviourFlags, presentParameters, device) == graphicsOk) {
             return true;
         }
     }
@@ -77,4 +78,41 @@ bool createDirectInput() {
 bool setUpGraphics(WindowHandle window, int width, int height) {
     initializeCom();
     return createDevice(window, width, height) && createTextFont() && createDirectInput();
+}
+
+namespace {
+
+template <typename Handle> void releaseIfMade(Handle& handle, void (*release)(Handle)) {
+    if (handle != nullptr) {
+        release(handle);
+        handle = nullptr;
+    }
+}
+
+} // namespace
+
+void releaseGraphics() {
+    releaseIfMade(directInput, releaseInput);
+    releaseIfMade(textFont, releaseFont);
+    releaseIfMade(device, releaseDevice);
+    releaseIfMade(direct3d, releaseDirect3D);
+}
+
+DeviceState queryDeviceState() {
+    switch (testCooperativeLevel(device)) {
+    case graphicsOk:
+        return DeviceState::ready;
+    case deviceNotReset:
+        return DeviceState::needsReset;
+    default:
+        return DeviceState::lost;
+    }
+}
+
+bool reportsLostDevice(GraphicsResult presentResult) {
+    return presentResult == deviceLost || presentResult == deviceNotReset;
+}
+
+bool resetDeviceWithSameParameters() {
+    return resetDevice(device, presentParameters) == graphicsOk;
 }

@@ -33,6 +33,17 @@ FilterQuad::FilterQuad()
           {0.0f, 0.0f, 0.0f, 1.0f, opaqueWhite, 0.0f, 1.0f},
           {0.0f, 0.0f, 0.0f, 1.0f, opaqueWhite, 1.0f, 1.0f},
       }} {
+    onResetDevice();
+}
+
+void FilterQuad::onLostDevice() {
+    if (vertexBuffer != nullptr) {
+        releaseVertexBuffer(vertexBuffer);
+        vertexBuffer = nullptr;
+    }
+}
+
+void FilterQuad::onResetDevice() {
     if (createVertexBuffer(device, verticesSize, noUsage, filterVertexFormat, poolDefault,
                            vertexBuffer) != graphicsOk) {
         vertexBuffer = nullptr;
@@ -83,10 +94,7 @@ void FilterQuad::draw(float x, float y, float width, float height) {
 }
 
 void FilterQuad::release() {
-    if (vertexBuffer != nullptr) {
-        releaseVertexBuffer(vertexBuffer);
-        vertexBuffer = nullptr;
-    }
+    onLostDevice();
     if (texture != nullptr) {
         releaseTexture(texture);
         texture = nullptr;

@@ -40,6 +40,10 @@ class FilterQuad {
     // Blends the quad over the picture: texel colour times the vertex colour, with the
     // vertex alpha as opacity. Only alpha blending is switched off again afterwards.
     void draw(float x, float y, float width, float height);
+    // The vertex buffer lives in the device's default pool: it goes before a device reset
+    // and is made again after it. The texture is managed and stays.
+    void onLostDevice();
+    void onResetDevice();
     void release();
 
     VertexBufferHandle vertexBuffer = nullptr;

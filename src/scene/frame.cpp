@@ -73,10 +73,10 @@ void composeFrame() {
     drawOnScreenText();
 }
 
-void renderFrame() {
+bool renderFrame() {
     beginScene(device);
     clear(device, clearTarget | clearZBuffer, clearColor, clearDepth, clearStencil);
     composeFrame();
     endScene(device);
-    present(device);
+    return !reportsLostDevice(present(device));
 }

@@ -3,8 +3,9 @@
 
 #include "state/viewer_state.h"
 
-// The whole frame: begin, clear, compose, end, present.
-void renderFrame();
+// The whole frame: begin, clear, compose, end, present. False when the present found the
+// device lost: nothing more can be drawn until it is reset.
+bool renderFrame();
 
 // The frame's content between the clear and the end of the scene.
 void composeFrame();

@@ -223,3 +223,8 @@ void pollKeyboard() {
     raiseOrLowerScene(s);
     moveAlong(s.eyePosition, s.viewHeading, s.eyeStep);
 }
+
+void pollCommandKeys() {
+    handleEscape();
+    handleEnter(viewerState);
+}

@@ -3,3 +3,7 @@
 #pragma once
 
 void pollKeyboard();
+
+// Escape and Enter alone, for a pass of the loop that draws nothing (the device is lost): the
+// viewer can still be quit and can still capture, but nothing moves.
+void pollCommandKeys();

@@ -18,3 +18,6 @@ void destroyMainWindow();
 
 // Deletes the button font and the background brush made by createMainWindow.
 void deleteWindowResources();
+
+// True while the main window is minimised: nobody sees it, so no frame needs drawing.
+bool mainWindowIsMinimised();

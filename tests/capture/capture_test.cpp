@@ -43,6 +43,7 @@ std::map<CaptureFile, std::string> openFiles;
 std::size_t writableBytes;
 bool creationFails, closesFail, grabFails;
 std::vector<ClientArea> grabbedAreas;
+int failureSignals;
 
 // Every screen pixel differs from its neighbours in all three channels, so a swapped channel,
 // row or column shows. The client origin is at screen (300, 200).
@@ -88,6 +89,9 @@ bool closeFile(CaptureFile file) {
 void removeFile(const char* fileName) {
     files.erase(fileName);
 }
+void signalCaptureFailed() {
+    ++failureSignals;
+}
 
 namespace {
 
@@ -117,6 +121,7 @@ class Capture : public ::testing::Test {
         writableBytes = SIZE_MAX;
         creationFails = closesFail = grabFails = largeBuffersFail = false;
         largestBuffer = 0;
+        failureSignals = 0;
     }
     static const Bytes& file(std::uint16_t number) { return files.at(captureFileName(number)); }
     static void place(std::int16_t x, std::int16_t y, std::uint16_t width, std::uint16_t height) {
@@ -133,15 +138,16 @@ TEST_F(Capture, FirstCaptureWritesTheWholeFileIntoTheCreatedFolder) {
     EXPECT_EQ("抜き取り画像保存フォルダ/0.bmp", captureFileName(0));
     const Bytes& bmp = file(0);
     const Bytes expectedHeaders = {
-        'B',  'M', 0xE6, 0x1D, 0,    0, 0, 0, 0,    0,    0x36, 0, 0, 0, // file size 7654, rows at
-                                                                         // 54
-        0x28, 0,   0,    0,    0x32, 0, 0, 0, 0x32, 0,    0,    0,       // 40-byte header, 50 x 50
-        1,    0,   24,   0,    0,    0, 0, 0, 0xB0, 0x1D, 0,    0,       // 24 bits, image size 7600
-        0,    0,   0,    0,    0,    0, 0, 0, 0,    0,    0,    0, 0, 0, 0, 0};
+        'B', 'M', 0xE6, 0x1D, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, // file size 7654, rows at
+                                                               // 54
+        0x28, 0, 0, 0, 0x32, 0, 0, 0, 0x32, 0, 0, 0,           // 40-byte header, 50 x 50
+        1, 0, 24, 0, 0, 0, 0, 0, 0xB0, 0x1D, 0, 0,             // 24 bits, image size 7600
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_EQ(7654u, bmp.size());
     EXPECT_EQ(expectedHeaders, Bytes(bmp.begin(), bmp.begin() + 54));
     EXPECT_EQ(1, viewerState.captureCounter);
     EXPECT_TRUE(openFiles.empty());
+    EXPECT_EQ(0, failureSignals);
 }
 
 TEST_F(Capture, EveryRowPaddingReadsBackAsTheScreenUnderTheFilter) {
@@ -195,6 +201,7 @@ TEST_F(Capture, FullFolderGetsNoFileButTheCounterMovesOn) {
     EXPECT_EQ(65536u, files.size());
     EXPECT_TRUE(file(100).empty());
     EXPECT_EQ(101, viewerState.captureCounter);
+    EXPECT_EQ(1, failureSignals);
 }
 
 TEST_F(Capture, ImagesTooLargeOrBuffersRefusedGiveNoFileAndNoGrab) {
@@ -207,6 +214,7 @@ TEST_F(Capture, ImagesTooLargeOrBuffersRefusedGiveNoFileAndNoGrab) {
     EXPECT_TRUE(files.empty());
     EXPECT_TRUE(grabbedAreas.empty());
     EXPECT_EQ(2, viewerState.captureCounter);
+    EXPECT_EQ(2, failureSignals);
     EXPECT_EQ(std::nullopt, bmpImageSize(65535, 21846));
     EXPECT_EQ(4294901760u, bmpImageSize(65535, 21845)) << "the largest file below 2^32 bytes";
 }
@@ -224,6 +232,7 @@ TEST_F(Capture, FailedWritesCreationsAndClosesLeaveNoPartialFile) {
     EXPECT_TRUE(files.empty());
     EXPECT_TRUE(openFiles.empty());
     EXPECT_EQ(6, viewerState.captureCounter);
+    EXPECT_EQ(6, failureSignals) << "every capture that wrote no file is signalled";
 
     closesFail = false;
     writableBytes = SIZE_MAX;
@@ -232,6 +241,7 @@ TEST_F(Capture, FailedWritesCreationsAndClosesLeaveNoPartialFile) {
     const Bytes& bmp = file(6);
     ASSERT_EQ(7654u, bmp.size()) << "a capture after failed ones writes a full file";
     EXPECT_EQ(Bytes(7600, 0), Bytes(bmp.begin() + 54, bmp.end())) << "a failed grab is black";
+    EXPECT_EQ(6, failureSignals) << "a black picture is still a written file";
 }
 
 } // namespace

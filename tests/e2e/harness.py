@@ -29,7 +29,7 @@ CAPTURE_FOLDER = "抜き取り画像保存フォルダ"
 FILTER_IMAGE = "フィルター画像.bmp"
 SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
-PREFIX_LAYOUT = "v4"  # change when boot_prefix changes, so an old cached prefix is not used
+PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
 options = argparse.Namespace(exe=None, scene=None)
 
@@ -97,10 +97,6 @@ def boot_prefix(display):
     # Windows activation follow each other as they do under a desktop.
     run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus",
          "/t", "REG_SZ", "/d", "N", "/f"], env)
-    # Wine's Direct3D command thread can deadlock a frame's buffer swap against the capture's
-    # read of the desktop; off, both run on the viewer's own thread.
-    run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v", "csmt", "/t",
-         "REG_DWORD", "/d", "0", "/f"], env)
     run(["wineserver", "-w"], env, timeout=120)
     open(os.path.join(building, ".ready"), "w").close()
     try:
@@ -184,9 +180,11 @@ class Session:
                 continue
         raise RuntimeError("no process runs " + self.exe)
 
-    def start(self, steady=True):
+    def start(self, steady=True, search=None):
+        """search: how xdotool finds the window, by its title unless given."""
         self.proc = self.launch([self.exe])
-        self.window = self.wait(lambda: self.find(["--name", "^%s$" % TITLE]), 90, "no window")
+        self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
+                                "no window")
         if steady:
             self.wait_for_steady_picture()
         return self

@@ -1,17 +1,17 @@
 // Start-up of the Windows graphics: implements the creating operations of gfx/graphics.h —
 // COM, the Direct3D 9 object, the device, the D3DX font and the DirectInput 8 object. The
 // order, the fallback and the parameters are decided by gfx/graphics_setup.cpp; this file only
-// makes the calls. Links ole32, d3d9, d3dx9, dinput8 and dxguid.
+// makes the calls. It also releases them, and resets a lost device. Links ole32, d3d9, d3dx9,
+// dinput8 and dxguid.
 
 #include "gfx/graphics.h"
+#include "win32_text.h"
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <d3d9.h>
 #include <d3dx9.h>
 #include <dinput.h>
 #include <objbase.h>
-
-#include <cstring>
 
 namespace {
 
@@ -34,8 +34,10 @@ D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
     return record;
 }
 
-D3DXFONT_DESCA asRecord(const FontDescription& description) {
-    D3DXFONT_DESCA record{};
+// The W form of the record: the face name, code page 932 in the core, is converted so that it
+// names the same face in any locale.
+D3DXFONT_DESCW asRecord(const FontDescription& description) {
+    D3DXFONT_DESCW record{};
     record.Height = description.height;
     record.Width = description.width;
     record.Weight = description.weight;
@@ -45,7 +47,7 @@ D3DXFONT_DESCA asRecord(const FontDescription& description) {
     record.OutputPrecision = description.outputPrecision;
     record.Quality = description.quality;
     record.PitchAndFamily = description.pitchAndFamily;
-    std::strncpy(record.FaceName, description.faceName.c_str(), LF_FACESIZE - 1);
+    fromCodePage932(description.faceName.c_str()).copy(record.FaceName, LF_FACESIZE - 1);
     return record;
 }
 
@@ -73,10 +75,10 @@ GraphicsResult createDirect3DDevice(Direct3DHandle direct3d, std::uint32_t adapt
 
 GraphicsResult createFontIndirect(DeviceHandle device, const FontDescription& description,
                                   FontHandle& font) {
-    const D3DXFONT_DESCA record = asRecord(description);
+    const D3DXFONT_DESCW record = asRecord(description);
     ID3DXFont* created = nullptr;
     const HRESULT result =
-        D3DXCreateFontIndirectA(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
+        D3DXCreateFontIndirectW(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
     font = reinterpret_cast<FontHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }
@@ -87,4 +89,37 @@ GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input) {
                                               IID_IDirectInput8A, &created, nullptr);
     input = static_cast<InputHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
+}
+
+void releaseInput(InputHandle input) {
+    static_cast<IDirectInput8A*>(static_cast<void*>(input))->Release();
+}
+
+void releaseFont(FontHandle font) {
+    reinterpret_cast<ID3DXFont*>(font)->Release();
+}
+
+void releaseDevice(DeviceHandle device) {
+    reinterpret_cast<IDirect3DDevice9*>(device)->Release();
+}
+
+void releaseDirect3D(Direct3DHandle direct3d) {
+    reinterpret_cast<IDirect3D9*>(direct3d)->Release();
+}
+
+GraphicsResult testCooperativeLevel(DeviceHandle device) {
+    return reinterpret_cast<IDirect3DDevice9*>(device)->TestCooperativeLevel();
+}
+
+GraphicsResult resetDevice(DeviceHandle device, const PresentParameters& parameters) {
+    D3DPRESENT_PARAMETERS record = asRecord(parameters);
+    return reinterpret_cast<IDirect3DDevice9*>(device)->Reset(&record);
+}
+
+void fontOnLostDevice(FontHandle font) {
+    reinterpret_cast<ID3DXFont*>(font)->OnLostDevice();
+}
+
+GraphicsResult fontOnResetDevice(FontHandle font) {
+    return reinterpret_cast<ID3DXFont*>(font)->OnResetDevice();
 }

@@ -2,9 +2,13 @@
 // IDirect3DDevice9 and the D3DX 9 helpers (meshes from .x files, textures from files, fonts).
 // Paired with d3d9_device_setup.cpp, which makes the device. Each handle is the COM pointer
 // itself; the portable records are laid out as their Direct3D counterparts and are copied
-// across as they are. Links d3d9 and d3dx9.
+// across as they are. File names and texts come from the core in code page 932 and go to the
+// W forms of D3DX converted, so they are found and drawn in any locale; texture names stored
+// in a .x file are handed back as stored and converted the same way when loaded.
+// Links d3d9 and d3dx9.
 
 #include "gfx/graphics.h"
+#include "win32_text.h"
 
 #include "platform/win32/d3d9_x_mesh.h"
 #include "xfile/x_mesh.h"
@@ -241,8 +245,9 @@ GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, Device
     ID3DXBuffer* materialBuffer = nullptr;
     DWORD materialCount = 0;
     ID3DXMesh* loaded = nullptr;
-    const HRESULT result = D3DXLoadMeshFromXA(fileName, options, direct3dDevice(device), nullptr,
-                                              &materialBuffer, nullptr, &materialCount, &loaded);
+    const HRESULT result =
+        D3DXLoadMeshFromXW(fromCodePage932(fileName).c_str(), options, direct3dDevice(device),
+                           nullptr, &materialBuffer, nullptr, &materialCount, &loaded);
     mesh = nullptr;
     materials.clear();
     if (SUCCEEDED(result)) {
@@ -268,7 +273,8 @@ void releaseMesh(MeshHandle mesh) {
 GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
                                      TextureHandle& texture) {
     IDirect3DTexture9* created = nullptr;
-    const HRESULT result = D3DXCreateTextureFromFileA(direct3dDevice(device), fileName, &created);
+    const HRESULT result = D3DXCreateTextureFromFileW(direct3dDevice(device),
+                                                      fromCodePage932(fileName).c_str(), &created);
     texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }
@@ -280,8 +286,8 @@ GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName
                                        std::uint32_t filter, std::uint32_t mipFilter,
                                        std::uint32_t colorKey, TextureHandle& texture) {
     IDirect3DTexture9* created = nullptr;
-    const HRESULT result = D3DXCreateTextureFromFileExA(
-        direct3dDevice(device), fileName, width, height, mipLevels, usage,
+    const HRESULT result = D3DXCreateTextureFromFileExW(
+        direct3dDevice(device), fromCodePage932(fileName).c_str(), width, height, mipLevels, usage,
         static_cast<D3DFORMAT>(format), static_cast<D3DPOOL>(pool), filter, mipFilter, colorKey,
         nullptr, nullptr, &created);
     texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
@@ -298,6 +304,8 @@ void releaseTexture(TextureHandle texture) {
 std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                           const TextRect& rect, std::uint32_t format, std::uint32_t color) {
     RECT area = {rect.left, rect.top, rect.right, rect.bottom};
-    return reinterpret_cast<ID3DXFont*>(font)->DrawTextA(nullptr, text, count, &area, format,
+    const std::string bytes = count < 0 ? std::string(text) : std::string(text, count);
+    const std::wstring wide = fromCodePage932(bytes.c_str());
+    return reinterpret_cast<ID3DXFont*>(font)->DrawTextW(nullptr, wide.c_str(), -1, &area, format,
                                                          color);
 }

@@ -4,13 +4,17 @@
 // The area's origin is the screen position of the filter's corner in the main window's client
 // area (ClientToScreen), so the file shows what lies under the filter whatever the frame and
 // caption measure. Coordinates stay 32-bit signed: monitors left of or above the primary one
-// have negative positions. Links gdi32 and user32.
+// have negative positions. The copy reads only the part of the area that lies on the virtual
+// screen (all monitors): a read that reaches past it fails whole on some systems, which made
+// the on-screen part black too. The rest of the area stays black. Links gdi32 and user32.
 
 #include "capture/screen_grab.h"
 
 #include "window/main_window.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +40,40 @@ void readPixelRows(HDC context, HBITMAP block, const ClientArea& area, std::uint
     GetDIBits(context, block, 1, area.height, pixelRows, &info, DIB_RGB_COLORS);
 }
 
+struct PixelRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+
+    bool isEmpty() const { return left >= right || top >= bottom; }
+};
+
+PixelRect virtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+PixelRect intersection(const PixelRect& a, const PixelRect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// Blackens the block, then copies into it the part of the screen rectangle that lies on the
+// virtual screen, each pixel to its place in the block.
+void copyOnScreenPart(HDC block, HDC screen, const POINT& origin, int width, int height) {
+    PatBlt(block, 0, 0, width, height, BLACKNESS);
+    const PixelRect wanted{origin.x, origin.y, origin.x + width, origin.y + height};
+    const PixelRect onScreen = intersection(wanted, virtualScreen());
+    if (onScreen.isEmpty()) {
+        return;
+    }
+    BitBlt(block, onScreen.left - origin.x, onScreen.top - origin.y, onScreen.right - onScreen.left,
+           onScreen.bottom - onScreen.top, screen, onScreen.left, onScreen.top, SRCCOPY);
+}
+
 } // namespace
 
 void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
@@ -49,8 +87,7 @@ void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
     const HBITMAP block = CreateCompatibleBitmap(screenContext, blockWidth, blockHeight);
     if (memoryContext && block) {
         const HGDIOBJ previousBitmap = SelectObject(memoryContext, block);
-        BitBlt(memoryContext, 0, 0, blockWidth, blockHeight, screenContext, origin.x, origin.y,
-               SRCCOPY);
+        copyOnScreenPart(memoryContext, screenContext, origin, blockWidth, blockHeight);
         // GetDIBits reads only a bitmap that no device context holds.
         SelectObject(memoryContext, previousBitmap);
         readPixelRows(memoryContext, block, area, pixelRows);

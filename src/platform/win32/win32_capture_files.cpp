@@ -1,18 +1,23 @@
-// Windows file operations for the capture: the capture folder and the BMP files, through the
-// ANSI file calls (names in code page 932). A file is only ever created new, never replaced.
+// Windows file operations for the capture: the capture folder and the BMP files through the W
+// file calls (the core's code page 932 names converted to UTF-16, so the names on disk are
+// right whatever the system's code page), and the beep when a capture wrote no file. A file
+// is only ever created new, never replaced.
 
+#include "capture/capture.h"
 #include "capture/capture_files.h"
+#include "win32_text.h"
 
 #include <windows.h>
 
 void createFolderIfMissing(const char* folderName) {
     // Fails with ERROR_ALREADY_EXISTS when the folder is there, which is what is wanted.
-    CreateDirectoryA(folderName, nullptr);
+    CreateDirectoryW(fromCodePage932(folderName).c_str(), nullptr);
 }
 
 NewFileResult createNewFile(const char* fileName, CaptureFile& file) {
-    const HANDLE handle = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(fromCodePage932(fileName).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         const bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
@@ -33,5 +38,10 @@ bool closeFile(CaptureFile file) {
 }
 
 void removeFile(const char* fileName) {
-    DeleteFileA(fileName);
+    DeleteFileW(fromCodePage932(fileName).c_str());
+}
+
+// A sound, not a message box: the picture must stay as it is for the next capture.
+void signalCaptureFailed() {
+    MessageBeep(MB_ICONHAND);
 }

@@ -1,9 +1,10 @@
 // Windows key source: answers the keyboard poll's two queries from GetKeyState and
 // GetAsyncKeyState. A negative result means the key is down.
 //
-// The asynchronous query reads the physical keyboard whichever window has the focus, so it
-// answers only while one of the viewer's windows is in front: typing in another program must
-// not move or recolour the filter.
+// Both answer only while one of the viewer's windows is in front. The asynchronous query
+// reads the physical keyboard whichever window has the focus, so typing in another program
+// would move or recolour the filter; the queued state never sees the release of a key that
+// was let go in another window, so the view would keep moving in the background.
 
 #include "state/key_state_source.h"
 
@@ -20,7 +21,7 @@ bool viewerIsInForeground() {
 } // namespace
 
 bool isKeyDownQueued(int virtualKey) {
-    return GetKeyState(virtualKey) < 0;
+    return viewerIsInForeground() && GetKeyState(virtualKey) < 0;
 }
 
 bool isKeyDownAsync(int virtualKey) {

@@ -1,9 +1,11 @@
 // Windows process entry: start-up, the message loop, shutdown. Whenever the queue is empty one
-// frame runs; WM_QUIT ends the loop and its wParam becomes the exit code. A start-up that
-// cannot make the graphics ends the process with exit code 1.
+// frame runs; WM_QUIT ends the loop and its wParam becomes the exit code, once the scene and
+// the graphics are released. A start-up that cannot make the graphics ends the process with
+// exit code 1.
 
 #include "app/app.h"
 #include "app/cursor.h"
+#include "app/idle_wait.h"
 
 #include <windows.h>
 
@@ -16,12 +18,12 @@ constexpr UINT startUpFailed = 1;
 UINT runMessageLoop() {
     MSG message{};
     for (;;) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 return static_cast<UINT>(message.wParam);
             }
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
             continue;
         }
         runFrame();
@@ -32,6 +34,10 @@ UINT runMessageLoop() {
 
 void showMouseCursor() {
     ShowCursor(TRUE);
+}
+
+void waitForMessageOrTimeout(int milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

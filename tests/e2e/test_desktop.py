@@ -1,0 +1,144 @@
+"""The viewer on a desktop that does not hold still: a lost device, a resized or moved window,
+a scaled display, a system locale other than Japanese, the focus going elsewhere.
+
+    python3 tests/e2e/test_desktop.py --exe build/windows/viewer.exe --scene assets/demo
+
+Wine never loses a windowed device, so the lost-device case runs a copy of the .exe whose
+import of d3d9.dll is pointed at lost_device/lost_d3d9.c, built here with MinGW-w64.
+"""
+
+import os
+import re
+import subprocess
+import unittest
+
+import harness
+from test_plain_scene import TEXELS, blend, close, plain_scene
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+FILTER = (20, 20, 50, 50)  # the filter's place and size at the start, client pixels
+PICTURE = (592, 576)
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+def compile_for_windows(source, output, shared=False):
+    subprocess.run(["x86_64-w64-mingw32-gcc", "-O2"] + (["-shared"] if shared else []) +
+                   ["-o", output, os.path.join(HERE, source)], check=True)
+
+
+def with_lost_device_copy(folder):
+    """The scene with a copy of the viewer whose d3d9.dll is the stand-in lost.dll."""
+    with open(harness.options.exe, "rb") as f:
+        exe = f.read()
+    assert exe.count(b"d3d9.dll\0") == 1
+    with open(os.path.join(folder, "viewer_lost.exe"), "wb") as f:
+        f.write(exe.replace(b"d3d9.dll\0", b"lost.dll\0"))
+    compile_for_windows("lost_device/lost_d3d9.c", os.path.join(folder, "lost.dll"), True)
+
+
+def client_size(s):
+    """The Win32 client area's size: the X window Wine draws the picture into, inside the
+    titled one (which follows whatever size X gives it)."""
+    tree = harness.run(["xwininfo", "-tree", "-id", str(s.window)], s.env).decode()
+    return tuple(map(int, re.search(r"\(\)\s+(\d+)x(\d+)", tree).groups()))
+
+
+def capture_equals_screen(test, s):
+    _, _, _, image = s.capture()
+    test.assertEqual(s.picture(*FILTER).rgb, image.rgb, "the capture shows the screen")
+
+
+class Desktop(unittest.TestCase):
+
+    def test_lost_device_is_reset_and_nothing_moves_while_lost(self):
+        scene = harness.scene_copy(self, with_lost_device_copy)
+        s = harness.Session(self, exe=os.path.join(scene, "viewer_lost.exe")).start()
+        log = s.path("lost-device.log")
+
+        def logged(text):
+            return os.path.exists(log) and text in read(log)
+        before = s.picture()
+        open(s.path("lose-device"), "w").close()
+        s.wait(lambda: logged("lost"), 30, "the device was never lost")
+        s.hold("Left d", 1.0)
+        capture_equals_screen(self, s)
+        os.remove(s.path("lose-device"))
+        s.wait(lambda: logged("calls while lost"), 30, "the device was never reset")
+        text = read(log)
+        self.assertIn("reset 0\n", text, "Reset refuses while a default-pool object lives")
+        presents, tests, ms = map(int, re.search(r"present (\d+), test (\d+), ms (\d+)", text)
+                                  .groups())
+        self.assertEqual(1, presents, "no drawing after the present that found it lost")
+        self.assertLess(tests * 1000 / ms, 100, "checks per second: a lost device does not spin")
+        s.wait_for_steady_picture()
+        self.assertEqual(before.rgb, s.picture().rgb, "picture, filter and texts are back, "
+                         "and the keys held while lost moved nothing")
+        s.hold_until("Left", lambda: s.picture().rgb != before.rgb)
+
+    def test_resized_and_edge_crossing_window_keeps_its_picture_and_captures(self):
+        s = harness.Session(self).start()
+        before = s.picture()
+        s.xdo("windowsize", "--sync", s.window, 800, 700)
+        s.wait_for_steady_picture()
+        self.assertEqual(PICTURE, client_size(s), "the client area keeps its size")
+        self.assertEqual(before.rgb, s.picture(0, 0, *PICTURE).rgb, "the picture is not stretched")
+        capture_equals_screen(self, s)
+        s.xdo("windowmove", "--sync", s.window, -36, 100)  # 16 columns of the filter off-screen
+        s.wait_for_steady_picture()
+        _, _, _, image = s.capture()
+        on_screen = s.picture(*FILTER)
+        self.assertEqual(on_screen.rgb, image.rgb, "on-screen part as shown, the rest black")
+        self.assertNotEqual(on_screen.crop(16, 0, 34, 50).rgb, bytes(34 * 50 * 3))
+
+    def test_keys_released_in_another_window_stop_acting(self):
+        s = harness.Session(self).start()
+        other = s.launch(["notepad"])
+        self.addCleanup(other.kill)
+        notepad = s.wait(lambda: s.find(["--class", "notepad"]), 60, "no other window")
+        s.xdo("windowmove", "--sync", notepad, 620, 0)  # beside the viewer
+        before = s.picture()
+        s.focus()
+        s.xdo("keydown", "Left")
+        s.wait(lambda: s.picture().rgb != before.rgb, 30, "Left never turned the view")
+        s.focus(notepad)
+        s.xdo("keyup", "Left")
+        s.wait_for_steady_picture()  # would time out while the view kept turning
+        turned = s.picture()
+        s.focus()
+        s.wait_for_steady_picture()
+        self.assertEqual(turned.rgb, s.picture().rgb, "back in front, the key stays released")
+
+    def test_scaled_display_keeps_the_client_area_and_the_capture(self):
+        s = harness.Session(self)
+        harness.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                     "/t", "REG_DWORD", "/d", "144", "/f"], s.env)
+        s.start()
+        self.assertEqual(PICTURE, client_size(s))
+        capture_equals_screen(self, s)
+
+    def test_any_locale_finds_files_and_draws_japanese(self):
+        # Wine names files on disk in the locale's character set, so a locale must be
+        # installed and able to hold Japanese: C.UTF-8 always is, en_US.UTF-8 where present.
+        installed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout
+        for lang in ["C.UTF-8"] + (["en_US.UTF-8"] if "en_US.utf8" in installed else []):
+            with self.subTest(lang=lang), harness.Session(
+                    None, harness.scene_copy(self, plain_scene),
+                    env={"LANG": lang, "LC_ALL": lang}) as s:
+                # Wine also gives X the title in the locale's own encoding (WM_NAME), where
+                # Japanese may not be written; its UTF-8 form must be the title itself, which
+                # a title read as code page 1252 is not.
+                s.start(search=["--class", "viewer"])
+                title = harness.run(["xprop", "-id", str(s.window), "_NET_WM_NAME"],
+                                    dict(s.env, LC_ALL="C.UTF-8"))
+                self.assertIn('"%s"' % harness.TITLE, title.decode())
+                _, _, _, image = s.capture()  # into the folder of the right name on disk
+                for (x, y), texel in zip([(12, 20), (37, 20), (12, 42), (37, 42)], TEXELS):
+                    self.assertTrue(close(image.pixel(x, y), blend(texel)), "filter texels")
+
+
+if __name__ == "__main__":
+    harness.main()
