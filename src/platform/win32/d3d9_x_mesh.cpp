@@ -129,7 +129,8 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
     if (triangles == 0 || loaded.vertices.empty()) {
         return E_FAIL;
     }
-    const bool wideIndices = needsWideIndices(loaded);
+    // The index buffer is as wide as the load asks, whatever the mesh needs.
+    const bool wideIndices = (options & D3DXMESH_32BIT) != 0 || needsWideIndices(loaded);
     ID3DXMesh* created = nullptr;
     HRESULT result =
         createMeshFvf(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
