@@ -129,7 +129,7 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
     if (triangles == 0 || loaded.vertices.empty()) {
         return E_FAIL;
     }
-    // The index buffer is as wide as the load asks, whatever the mesh needs.
+    // 32-bit indices when the load asks for them or the mesh needs them.
     const bool wideIndices = (options & D3DXMESH_32BIT) != 0 || needsWideIndices(loaded);
     ID3DXMesh* created = nullptr;
     HRESULT result =
