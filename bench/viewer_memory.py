@@ -26,8 +26,7 @@ def main():
             time.sleep(max(0.0, started + seconds - time.monotonic()))
             print("after %5.0f s: %.0f MiB" % (seconds, wine_figures.resident_mib(session)),
                   flush=True)
-        session.hold("Escape")
-        print("exit code %d" % session.wait_exit(20))
+        print("exit code %d" % session.quit())
 
 
 if __name__ == "__main__":

@@ -40,8 +40,7 @@ def main():
         screenshot = os.path.join(out, "screenshot.png")
         subprocess.run(["convert", "-size", "%dx%d" % (picture.width, picture.height),
                         "-depth", "8", "rgb:" + raw, screenshot], check=True)
-        session.hold("Escape")
-        code = session.wait_exit()
+        code = session.quit()
         print("Screenshot: " + screenshot)
         for name in session.captures():
             shutil.copy2(session.path(harness.CAPTURE_FOLDER, name), out)

@@ -264,11 +264,21 @@ class Session:
         time.sleep(seconds)
         self.xdo("keyup", *keys.split())
 
-    def hold_until(self, key, condition, timeout=30, stretch=0.1):
-        """Holds the key in short stretches until the condition holds: how far one stretch
-        goes depends on the frame rate."""
-        self.wait(lambda: condition() or self.hold(key, stretch), timeout,
-                  "holding %s never got there" % key)
+    def hold_until(self, keys, condition, timeout=30, stretch=None):
+        """Holds the keys down until the condition holds, and returns its result. A frame
+        under load can take longer than any fixed hold, and a key pressed and released within
+        one frame is never seen, so the keys stay down while the condition is checked. With a
+        stretch they are held in stretches of that length instead, for a condition that
+        moving too far would spoil."""
+        if stretch:
+            return self.wait(lambda: condition() or self.hold(keys, stretch), timeout,
+                             "holding %s never got there" % keys)
+        self.focus()
+        self.xdo("keydown", *keys.split())
+        try:
+            return self.wait(condition, timeout, "holding %s never got there" % keys)
+        finally:
+            self.xdo("keyup", *keys.split())
 
     def click(self, x, y):
         cx, cy, _, _ = self.client()
@@ -277,16 +287,30 @@ class Session:
 
     def captures(self):
         folder = self.path(CAPTURE_FOLDER)
-        return sorted((n for n in os.listdir(folder) if n.endswith(".bmp")), key=lambda n: int(n[:-4])) if os.path.isdir(
-            folder) else []
+        if not os.path.isdir(folder):
+            return []
+        return sorted((n for n in os.listdir(folder) if n.endswith(".bmp")),
+                      key=lambda n: int(n[:-4]))
 
-    def capture(self, press=lambda s: s.hold("Return")):
-        """Presses Enter (or does press) and returns the one new capture's BMP fields."""
+    def capture(self, press=None):
+        """Holds Enter until a new capture is written (or does press and waits for it), and
+        returns the one new capture's BMP fields."""
         before = set(self.captures())
-        press(self)
-        new = self.wait(lambda: set(self.captures()) - before, 20, "no capture written")
+
+        def written():
+            return set(self.captures()) - before
+        if press:
+            press(self)
+            new = self.wait(written, 20, "no capture written")
+        else:
+            new = self.hold_until("Return", written, 20)
         assert len(new) == 1, new
         return read_bmp(self.path(CAPTURE_FOLDER, new.pop()))
+
+    def quit(self):
+        """Holds Escape until the program has ended; returns its exit code."""
+        self.hold_until("Escape", lambda: self.proc.poll() is not None)
+        return self.proc.returncode
 
     def wait_exit(self, timeout=30):
         self.proc.wait(timeout)
