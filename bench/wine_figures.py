@@ -39,9 +39,10 @@ def resident_mib(session):
         return int(next(line for line in f if line.startswith("VmRSS:")).split()[1]) / 1024
 
 
-def run_once(exe, scene, seconds):
-    """(first picture in s, median frames per second, resident memory in MiB) of one run."""
-    with harness.Session(None, scene, exe, env=BENCH_ENV) as session:
+def run_once(exe, scene, seconds, d3dx=None):
+    """(first picture in s, median frames per second, resident memory in MiB) of one run;
+    d3dx: whether Wine offers its D3DX (the harness's default when None)."""
+    with harness.Session(None, scene, exe, env=BENCH_ENV, d3dx=d3dx) as session:
         started = time.monotonic()
         session.start(steady=False)
         first = first_picture(session, started)

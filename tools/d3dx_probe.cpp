@@ -177,7 +177,8 @@ int printFallbackMesh(const char* fileName, IDirect3DDevice9* device) {
     ID3DXMesh* mesh = nullptr;
     std::vector<MeshMaterial> materials;
     if (!loadXFile(fileName, loaded, error) ||
-        FAILED(createMeshFromLoadedX(loaded, D3DXMESH_SYSTEMMEM, device, mesh, materials))) {
+        FAILED(createMeshFromLoadedX(loaded, D3DXMESH_SYSTEMMEM, device, D3DXCreateMeshFVF, mesh,
+                                     materials))) {
         std::printf("error %s\n", error.c_str());
         return 1;
     }

@@ -32,6 +32,8 @@ TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
 options = argparse.Namespace(exe=None, scene=None)
+# E2E_NO_D3DX=1: the Windows build runs with Wine's D3DX disabled, as on a stock Windows.
+NO_D3DX = os.environ.get("E2E_NO_D3DX") == "1"
 
 
 class Image:
@@ -77,9 +79,16 @@ def run(args, env, timeout=30):
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
 
 
-def wine_env(prefix, display):
+def wine_env(prefix, display, d3dx=True):
+    overrides = "mscoree=;mshtml=" + ("" if d3dx else ";d3dx9_43=d")
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display,
-               WINEDLLOVERRIDES="mscoree=;mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+               WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+    # With Wine's Direct3D command thread on, about 1 quit in 20 still ends with the process
+    # killed (exit -9) although the viewer releases its device first; the cause is not found.
+    # The scenarios run with the thread off, for this run's processes only; E2E_WINE_CSMT=1
+    # keeps Wine's default.
+    if os.environ.get("E2E_WINE_CSMT") != "1":
+        env["WINE_D3D_CONFIG"] = "csmt=0"
     return env
 
 
@@ -109,9 +118,10 @@ def boot_prefix(display):
 class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
-    def __init__(self, test, scene=None, exe=None, env=None):
+    def __init__(self, test, scene=None, exe=None, env=None, d3dx=None):
         """test: the unittest case whose end closes the session, or None for a session used
-        in a with statement. env: variables to add to the program's environment."""
+        in a with statement. env: variables to add to the program's environment. d3dx: whether
+        Wine offers its D3DX (by default unless E2E_NO_D3DX=1)."""
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
@@ -124,7 +134,8 @@ class Session:
         if self.wine:
             self.prefix = os.path.join(self.root, "prefix")
             shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
-            self.env = wine_env(self.prefix, self.display)
+            self.d3dx = not NO_D3DX if d3dx is None else d3dx
+            self.env = wine_env(self.prefix, self.display, self.d3dx)
         self.env.update(env or {})
         self.proc = self.window = None
         self.output_path = os.path.join(self.root, "output.txt")
@@ -187,7 +198,14 @@ class Session:
                                 "no window")
         if steady:
             self.wait_for_steady_picture()
+            if self.wine and self.d3dx_loaded() != self.d3dx:
+                raise AssertionError("d3dx9_43.dll is %sloaded" % ("not " if self.d3dx else ""))
         return self
+
+    def d3dx_loaded(self):
+        """Whether the viewer's process has mapped D3DX, which it loads at start-up when it can."""
+        with open("/proc/%d/maps" % self.viewer_pid()) as f:
+            return "d3dx9_43.dll" in f.read().lower()
 
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""

@@ -20,6 +20,10 @@ TOLERANCE = 10
 # Ink boxes (x, y, width, height) of the legend, the value line and the help text at the start,
 # as the Windows build draws them under Wine with IPAGothic.
 TEXT_BOXES = [(21, 5, 536, 12), (90, 23, 502, 12), (49, 431, 292, 113)]
+# Without D3DX the Windows build rasterises the same font with GDI: the same layout, but GDI's
+# glyph images are not D3DX's, so the ink starts up to a pixel later and ends up to three
+# pixels shorter (the help's last line).
+GDI_OFFSET, GDI_SIZE = 1, 3
 
 
 def write_filter_image(folder):
@@ -81,8 +85,14 @@ class PlainScene(unittest.TestCase):
                  box(picture.crop(0, 420, 592, 124), ink)]  # the help, above the button
         boxes[1] = (boxes[1][0] + 70, boxes[1][1] + 20) + boxes[1][2:]
         boxes[2] = (boxes[2][0], boxes[2][1] + 420) + boxes[2][2:]
-        if self.s.wine:
+        if self.s.wine and self.s.d3dx:
             self.assertEqual(TEXT_BOXES, boxes)
+        elif self.s.wine:
+            for found, expected in zip(boxes, TEXT_BOXES):
+                self.assertTrue(all(0 <= f - e <= GDI_OFFSET for f, e in
+                                    zip(found[:2], expected[:2])), found)
+                self.assertTrue(all(0 <= e - f <= GDI_SIZE for f, e in
+                                    zip(found[2:], expected[2:])), found)
         else:  # its own FreeType glyphs: the same places within a pixel or two
             for found, expected in zip(boxes, TEXT_BOXES):
                 self.assertTrue(all(abs(a - b) <= 2 for a, b in zip(found, expected)), found)

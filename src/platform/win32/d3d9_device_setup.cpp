@@ -1,15 +1,14 @@
 // Start-up of the Windows graphics: implements the creating operations of gfx/graphics.h —
-// COM, the Direct3D 9 object, the device, the D3DX font and the DirectInput 8 object. The
-// order, the fallback and the parameters are decided by gfx/graphics_setup.cpp; this file only
-// makes the calls. It also releases them, and resets a lost device. Links ole32, d3d9, d3dx9,
-// dinput8 and dxguid.
+// COM, the Direct3D 9 object, the device, the font (through the helper table: D3DX's or
+// ours) and the DirectInput 8 object. The order, the fallback and the parameters are decided
+// by gfx/graphics_setup.cpp; this file only makes the calls. It also releases them, and
+// resets a lost device. Links ole32, d3d9, dinput8 and dxguid.
 
 #include "gfx/graphics.h"
-#include "win32_text.h"
+#include "platform/win32/graphics_helpers.h"
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <d3d9.h>
-#include <d3dx9.h>
 #include <dinput.h>
 #include <objbase.h>
 
@@ -31,23 +30,6 @@ D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
     record.Flags = parameters.flags;
     record.FullScreen_RefreshRateInHz = parameters.fullScreenRefreshRateInHz;
     record.PresentationInterval = parameters.presentationInterval;
-    return record;
-}
-
-// The W form of the record: the face name, code page 932 in the core, is converted so that it
-// names the same face in any locale.
-D3DXFONT_DESCW asRecord(const FontDescription& description) {
-    D3DXFONT_DESCW record{};
-    record.Height = description.height;
-    record.Width = description.width;
-    record.Weight = description.weight;
-    record.MipLevels = description.mipLevels;
-    record.Italic = description.italic ? TRUE : FALSE;
-    record.CharSet = description.charSet;
-    record.OutputPrecision = description.outputPrecision;
-    record.Quality = description.quality;
-    record.PitchAndFamily = description.pitchAndFamily;
-    fromCodePage932(description.faceName.c_str()).copy(record.FaceName, LF_FACESIZE - 1);
     return record;
 }
 
@@ -75,12 +57,8 @@ GraphicsResult createDirect3DDevice(Direct3DHandle direct3d, std::uint32_t adapt
 
 GraphicsResult createFontIndirect(DeviceHandle device, const FontDescription& description,
                                   FontHandle& font) {
-    const D3DXFONT_DESCW record = asRecord(description);
-    ID3DXFont* created = nullptr;
-    const HRESULT result =
-        D3DXCreateFontIndirectW(reinterpret_cast<IDirect3DDevice9*>(device), &record, &created);
-    font = reinterpret_cast<FontHandle>(SUCCEEDED(result) ? created : nullptr);
-    return result;
+    return graphicsHelpers().createFont(reinterpret_cast<IDirect3DDevice9*>(device), description,
+                                        font);
 }
 
 GraphicsResult directInput8Create(std::uint32_t version, InputHandle& input) {
@@ -96,7 +74,7 @@ void releaseInput(InputHandle input) {
 }
 
 void releaseFont(FontHandle font) {
-    reinterpret_cast<ID3DXFont*>(font)->Release();
+    graphicsHelpers().releaseFont(font);
 }
 
 void releaseDevice(DeviceHandle device) {
@@ -117,9 +95,9 @@ GraphicsResult resetDevice(DeviceHandle device, const PresentParameters& paramet
 }
 
 void fontOnLostDevice(FontHandle font) {
-    reinterpret_cast<ID3DXFont*>(font)->OnLostDevice();
+    graphicsHelpers().fontOnLostDevice(font);
 }
 
 GraphicsResult fontOnResetDevice(FontHandle font) {
-    return reinterpret_cast<ID3DXFont*>(font)->OnResetDevice();
+    return graphicsHelpers().fontOnResetDevice(font);
 }

@@ -1,17 +1,14 @@
 // Direct3D 9 graphics: implements the drawing operations of gfx/graphics.h over
-// IDirect3DDevice9 and the D3DX 9 helpers (meshes from .x files, textures from files, fonts).
-// Paired with d3d9_device_setup.cpp, which makes the device. Each handle is the COM pointer
+// IDirect3DDevice9, and meshes, textures from files and text through the helper table
+// (graphics_helpers.h: D3DX 9 when it is installed, our own code when not). Paired with
+// d3d9_device_setup.cpp, which makes the device. Each device-level handle is the COM pointer
 // itself; the portable records are laid out as their Direct3D counterparts and are copied
-// across as they are. File names and texts come from the core in code page 932 and go to the
-// W forms of D3DX converted, so they are found and drawn in any locale; texture names stored
-// in a .x file are handed back as stored and converted the same way when loaded.
-// Links d3d9 and d3dx9.
+// across as they are. File names and texts stay in code page 932 here; the helpers convert
+// them for the W calls. Links d3d9; uses D3DX's headers only for its codes.
 
 #include "gfx/graphics.h"
-#include "win32_text.h"
 
-#include "platform/win32/d3d9_x_mesh.h"
-#include "xfile/x_mesh.h"
+#include "platform/win32/graphics_helpers.h"
 
 #include <d3d9.h>
 #include <d3dx9.h>
@@ -78,31 +75,10 @@ IDirect3DVertexBuffer9* direct3dBuffer(VertexBufferHandle buffer) {
     return reinterpret_cast<IDirect3DVertexBuffer9*>(buffer);
 }
 
-ID3DXMesh* d3dxMesh(MeshHandle mesh) {
-    return reinterpret_cast<ID3DXMesh*>(mesh);
-}
-
 template <typename Record, typename Portable> Record asRecord(const Portable& portable) {
     Record record;
     std::memcpy(&record, &portable, sizeof record);
     return record;
-}
-
-std::vector<MeshMaterial> copyMaterialList(ID3DXBuffer* buffer, DWORD count) {
-    std::vector<MeshMaterial> materials;
-    if (buffer == nullptr) {
-        return materials;
-    }
-    const auto* records = static_cast<const D3DXMATERIAL*>(buffer->GetBufferPointer());
-    for (DWORD i = 0; i < count; ++i) {
-        MeshMaterial entry{};
-        std::memcpy(&entry.material, &records[i].MatD3D, sizeof entry.material);
-        if (records[i].pTextureFilename != nullptr) {
-            entry.textureFileName = records[i].pTextureFilename;
-        }
-        materials.push_back(entry);
-    }
-    return materials;
 }
 
 } // namespace
@@ -208,73 +184,25 @@ GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
 // ---------------------------------------------------------------------------------------------
 // Meshes and textures from files
 
-// D3DX refuses many real files (templates used undeclared, short material lists, numbers as
-// frame names); our own reader stands in for it then.
-static GraphicsResult loadMeshWithOwnReader(const char* fileName, std::uint32_t options,
-                                            DeviceHandle device, MeshHandle& mesh,
-                                            std::vector<MeshMaterial>& materials) {
-    XMesh loaded;
-    std::string error;
-    if (!loadXFile(fileName, loaded, error)) {
-        return E_FAIL;
-    }
-    ID3DXMesh* created = nullptr;
-    const HRESULT result =
-        createMeshFromLoadedX(loaded, options, direct3dDevice(device), created, materials);
-    mesh = reinterpret_cast<MeshHandle>(created);
-    return result;
-}
-
-namespace {
-
-// Sorts the faces by subset and gives the mesh an attribute table, so that each subset is
-// drawn as one range instead of a scan of the attribute buffer, in vertex-cache order. A mesh
-// that cannot be sorted is drawn as loaded.
-void sortByAttribute(ID3DXMesh* mesh) {
-    std::vector<DWORD> adjacency(3 * static_cast<std::size_t>(mesh->GetNumFaces()));
-    if (SUCCEEDED(mesh->GenerateAdjacency(0.0f, adjacency.data()))) {
-        mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE, adjacency.data(),
-                              nullptr, nullptr, nullptr);
-    }
-}
-
-} // namespace
-
 GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, DeviceHandle device,
                              MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
-    ID3DXBuffer* materialBuffer = nullptr;
-    DWORD materialCount = 0;
-    ID3DXMesh* loaded = nullptr;
-    const HRESULT result =
-        D3DXLoadMeshFromXW(fromCodePage932(fileName).c_str(), options, direct3dDevice(device),
-                           nullptr, &materialBuffer, nullptr, &materialCount, &loaded);
-    mesh = nullptr;
-    materials.clear();
-    if (SUCCEEDED(result)) {
-        sortByAttribute(loaded);
-        mesh = reinterpret_cast<MeshHandle>(loaded);
-        materials = copyMaterialList(materialBuffer, materialCount);
-    }
-    if (materialBuffer != nullptr) {
-        materialBuffer->Release();
-    }
-    return SUCCEEDED(result) ? result
-                             : loadMeshWithOwnReader(fileName, options, device, mesh, materials);
+    return graphicsHelpers().loadMeshFromX(fileName, options, direct3dDevice(device), mesh,
+                                           materials);
 }
 
 GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
-    return d3dxMesh(mesh)->DrawSubset(subset);
+    return graphicsHelpers().drawMeshSubset(mesh, subset);
 }
 
 void releaseMesh(MeshHandle mesh) {
-    d3dxMesh(mesh)->Release();
+    graphicsHelpers().releaseMesh(mesh);
 }
 
 GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
                                      TextureHandle& texture) {
     IDirect3DTexture9* created = nullptr;
-    const HRESULT result = D3DXCreateTextureFromFileW(direct3dDevice(device),
-                                                      fromCodePage932(fileName).c_str(), &created);
+    const HRESULT result =
+        graphicsHelpers().createTextureFromFile(direct3dDevice(device), fileName, &created);
     texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }
@@ -286,10 +214,10 @@ GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName
                                        std::uint32_t filter, std::uint32_t mipFilter,
                                        std::uint32_t colorKey, TextureHandle& texture) {
     IDirect3DTexture9* created = nullptr;
-    const HRESULT result = D3DXCreateTextureFromFileExW(
-        direct3dDevice(device), fromCodePage932(fileName).c_str(), width, height, mipLevels, usage,
+    const HRESULT result = graphicsHelpers().createTextureFromFileEx(
+        direct3dDevice(device), fileName, width, height, mipLevels, usage,
         static_cast<D3DFORMAT>(format), static_cast<D3DPOOL>(pool), filter, mipFilter, colorKey,
-        nullptr, nullptr, &created);
+        &created);
     texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }
@@ -304,8 +232,5 @@ void releaseTexture(TextureHandle texture) {
 std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                           const TextRect& rect, std::uint32_t format, std::uint32_t color) {
     RECT area = {rect.left, rect.top, rect.right, rect.bottom};
-    const std::string bytes = count < 0 ? std::string(text) : std::string(text, count);
-    const std::wstring wide = fromCodePage932(bytes.c_str());
-    return reinterpret_cast<ID3DXFont*>(font)->DrawTextW(nullptr, wide.c_str(), -1, &area, format,
-                                                         color);
+    return graphicsHelpers().drawText(font, text, count, area, format, color);
 }

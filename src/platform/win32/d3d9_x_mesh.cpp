@@ -1,5 +1,5 @@
-// Builds an ID3DXMesh (D3DXCreateMeshFVF) and its material records from our own .x loader's
-// result, for the files that D3DXLoadMeshFromX refuses.
+// Mesh data from our own .x loader's result, and the ID3DXMesh built from it
+// (D3DXCreateMeshFVF) for the files that D3DXLoadMeshFromX refuses.
 
 #include "platform/win32/d3d9_x_mesh.h"
 
@@ -9,14 +9,40 @@
 
 namespace {
 
-constexpr DWORD meshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr std::size_t largest16BitIndex = 0xFFFF;
 
 static_assert(sizeof(XVertex) == 32 && offsetof(XVertex, normal) == 12 &&
                   offsetof(XVertex, texcoord) == 24,
               "XVertex is laid out as the vertex of D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1");
 
-// Triangle order grouped by material, keeping the file's order within each material.
+template <typename Index>
+void fillIndicesOf(const XMesh& loaded, const std::vector<std::uint32_t>& order, void* buffer) {
+    Index* out = static_cast<Index*>(buffer);
+    for (std::uint32_t triangle : order) {
+        for (int k = 0; k < 3; ++k) {
+            *out++ = static_cast<Index>(loaded.indices[triangle * 3 + k]);
+        }
+    }
+}
+
+MeshMaterial meshMaterial(const XMaterial& source) {
+    MeshMaterial entry{};
+    const float* d = source.diffuse;
+    entry.material.diffuse = {d[0], d[1], d[2], d[3]};
+    entry.material.specular = {source.specular[0], source.specular[1], source.specular[2], 1.0f};
+    entry.material.emissive = {source.emissive[0], source.emissive[1], source.emissive[2], 1.0f};
+    entry.material.power = source.power;
+    entry.textureFileName = source.textureFileName;
+    return entry;
+}
+
+} // namespace
+
+bool needsWideIndices(const XMesh& loaded) {
+    return loaded.vertices.size() > largest16BitIndex ||
+           loaded.attributes.size() > largest16BitIndex;
+}
+
 std::vector<std::uint32_t> trianglesByMaterial(const XMesh& loaded) {
     std::vector<std::uint32_t> order(loaded.attributes.size());
     std::iota(order.begin(), order.end(), 0u);
@@ -26,17 +52,12 @@ std::vector<std::uint32_t> trianglesByMaterial(const XMesh& loaded) {
     return order;
 }
 
-template <typename Index>
-void fillIndices(const XMesh& loaded, const std::vector<std::uint32_t>& order, void* buffer) {
-    Index* out = static_cast<Index*>(buffer);
-    for (std::uint32_t triangle : order) {
-        for (int k = 0; k < 3; ++k) {
-            *out++ = static_cast<Index>(loaded.indices[triangle * 3 + k]);
-        }
-    }
+void fillIndices(const XMesh& loaded, const std::vector<std::uint32_t>& order, bool wideIndices,
+                 void* buffer) {
+    wideIndices ? fillIndicesOf<std::uint32_t>(loaded, order, buffer)
+                : fillIndicesOf<std::uint16_t>(loaded, order, buffer);
 }
 
-// One range per material that has triangles: its faces and the span of vertices they use.
 std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
                                                const std::vector<std::uint32_t>& order) {
     std::vector<D3DXATTRIBUTERANGE> table;
@@ -59,6 +80,15 @@ std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
     return table;
 }
 
+std::vector<MeshMaterial> meshMaterials(const XMesh& loaded) {
+    std::vector<MeshMaterial> materials;
+    std::transform(loaded.materials.begin(), loaded.materials.end(), std::back_inserter(materials),
+                   meshMaterial);
+    return materials;
+}
+
+namespace {
+
 HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
     void* data = nullptr;
     HRESULT result = mesh->LockVertexBuffer(0, &data);
@@ -72,8 +102,7 @@ HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
     if (FAILED(result = mesh->LockIndexBuffer(0, &data))) {
         return result;
     }
-    wideIndices ? fillIndices<std::uint32_t>(loaded, order, data)
-                : fillIndices<std::uint16_t>(loaded, order, data);
+    fillIndices(loaded, order, wideIndices, data);
     mesh->UnlockIndexBuffer();
 
     DWORD* attributes = nullptr;
@@ -89,34 +118,23 @@ HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
     return mesh->SetAttributeTable(table.data(), static_cast<DWORD>(table.size()));
 }
 
-MeshMaterial meshMaterial(const XMaterial& source) {
-    MeshMaterial entry{};
-    const float* d = source.diffuse;
-    entry.material.diffuse = {d[0], d[1], d[2], d[3]};
-    entry.material.specular = {source.specular[0], source.specular[1], source.specular[2], 1.0f};
-    entry.material.emissive = {source.emissive[0], source.emissive[1], source.emissive[2], 1.0f};
-    entry.material.power = source.power;
-    entry.textureFileName = source.textureFileName;
-    return entry;
-}
-
 } // namespace
 
 HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,
-                              ID3DXMesh*& mesh, std::vector<MeshMaterial>& materials) {
+                              decltype(&D3DXCreateMeshFVF) createMeshFvf, ID3DXMesh*& mesh,
+                              std::vector<MeshMaterial>& materials) {
     mesh = nullptr;
     materials.clear();
     const std::size_t triangles = loaded.attributes.size();
     if (triangles == 0 || loaded.vertices.empty()) {
         return E_FAIL;
     }
-    const bool wideIndices = (options & D3DXMESH_32BIT) != 0 ||
-                             loaded.vertices.size() > largest16BitIndex ||
-                             triangles > largest16BitIndex;
+    // 32-bit indices when the load asks for them or the mesh needs them.
+    const bool wideIndices = (options & D3DXMESH_32BIT) != 0 || needsWideIndices(loaded);
     ID3DXMesh* created = nullptr;
     HRESULT result =
-        D3DXCreateMeshFVF(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
-                          options | (wideIndices ? D3DXMESH_32BIT : 0), meshFvf, device, &created);
+        createMeshFvf(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
+                      options | (wideIndices ? D3DXMESH_32BIT : 0), xMeshFvf, device, &created);
     if (FAILED(result)) {
         return result;
     }
@@ -125,7 +143,6 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
         return result;
     }
     mesh = created;
-    std::transform(loaded.materials.begin(), loaded.materials.end(), std::back_inserter(materials),
-                   meshMaterial);
+    materials = meshMaterials(loaded);
     return D3D_OK;
 }

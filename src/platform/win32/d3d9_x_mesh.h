@@ -1,5 +1,7 @@
-// Turns what our own .x loader read into what D3DXLoadMeshFromX gives: an ID3DXMesh and the
-// material records. The viewer's fallback when D3DX refuses a file.
+// Turns what our own .x loader read into mesh data: the triangle order grouped by material,
+// the index list in that order, one range per material, the material records — and, from
+// these, the ID3DXMesh that D3DXLoadMeshFromX would give. Shared by the D3DX helpers (files
+// D3DX refuses) and our own mesh (no D3DX at all).
 #pragma once
 
 #include "gfx/graphics.h"
@@ -7,10 +9,26 @@
 
 #include <d3dx9.h>
 
+#include <cstdint>
 #include <vector>
 
-// A system-memory mesh of position, normal and texture coordinate, 32-bit indices when 16 bits
-// cannot hold them, its triangles sorted by material with the attribute table set, so subset i
-// draws the triangles of material i.
+constexpr DWORD xMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+
+// True when 16-bit indices cannot hold the mesh.
+bool needsWideIndices(const XMesh& loaded);
+// Triangle order grouped by material, keeping the file's order within each material.
+std::vector<std::uint32_t> trianglesByMaterial(const XMesh& loaded);
+// The loaded indices in that order, 32 or 16 bits wide, into a locked buffer.
+void fillIndices(const XMesh& loaded, const std::vector<std::uint32_t>& order, bool wideIndices,
+                 void* buffer);
+// One range per material that has triangles: its faces and the span of vertices they use.
+std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
+                                               const std::vector<std::uint32_t>& order);
+std::vector<MeshMaterial> meshMaterials(const XMesh& loaded);
+
+// A mesh of position, normal and texture coordinate made with the given D3DXCreateMeshFVF,
+// 32-bit indices when 16 bits cannot hold them, its triangles sorted by material with the
+// attribute table set, so subset i draws the triangles of material i.
 HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,
-                              ID3DXMesh*& mesh, std::vector<MeshMaterial>& materials);
+                              decltype(&D3DXCreateMeshFVF) createMeshFvf, ID3DXMesh*& mesh,
+                              std::vector<MeshMaterial>& materials);
