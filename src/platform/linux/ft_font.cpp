@@ -363,3 +363,15 @@ std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                                        : std::string_view(text, static_cast<std::size_t>(count));
     return drawTextInFont(*font, whole, rect, format, color);
 }
+
+void releaseFont(FontHandle font) {
+    releaseCachedTexts(*font);
+    closeFont(font);
+}
+
+// The font's textures are ordinary OpenGL textures, which no device loss takes away.
+void fontOnLostDevice(FontHandle) {}
+
+GraphicsResult fontOnResetDevice(FontHandle) {
+    return graphicsOk;
+}

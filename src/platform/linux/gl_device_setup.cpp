@@ -297,3 +297,19 @@ GraphicsResult directInput8Create(std::uint32_t, InputHandle& input) {
     input = &inputObject;
     return graphicsOk;
 }
+
+// An OpenGL context is not lost the way a Direct3D 9 device is: the device always answers
+// that it can draw, and a reset has nothing to do.
+GraphicsResult testCooperativeLevel(DeviceHandle) {
+    return graphicsOk;
+}
+
+GraphicsResult resetDevice(DeviceHandle, const PresentParameters&) {
+    return graphicsOk;
+}
+
+// The context and its objects go with the window when the process ends; the input and
+// Direct3D stand-ins hold nothing.
+void releaseDevice(DeviceHandle) {}
+void releaseDirect3D(Direct3DHandle) {}
+void releaseInput(InputHandle) {}
