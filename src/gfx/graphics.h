@@ -168,6 +168,9 @@ constexpr std::uint32_t d3dxDefault = 0xFFFFFFFF;   // D3DX_DEFAULT
 constexpr std::uint32_t poolDefault = 0;            // D3DPOOL_DEFAULT
 constexpr std::uint32_t poolManaged = 1;            // D3DPOOL_MANAGED
 constexpr std::uint32_t primitiveTriangleStrip = 5; // D3DPT_TRIANGLESTRIP
+constexpr std::uint32_t usageWriteOnly = 0x8;       // D3DUSAGE_WRITEONLY
+constexpr std::uint32_t usageDynamic = 0x200;       // D3DUSAGE_DYNAMIC
+constexpr std::uint32_t lockDiscard = 0x2000;       // D3DLOCK_DISCARD
 
 enum TransformState : std::uint32_t {
     transformView = 2,       // D3DTS_VIEW

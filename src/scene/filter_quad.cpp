@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::uint32_t verticesSize = sizeof(FilterVertex) * 4;
 constexpr std::uint32_t noUsage = 0;
-constexpr std::uint32_t noLockFlags = 0;
+// Rewritten whole in every frame: a dynamic buffer locked with discard lets the driver hand
+// over fresh memory instead of waiting for the previous frame's draw to finish with it.
+constexpr std::uint32_t vertexBufferUsage = usageDynamic | usageWriteOnly;
 constexpr std::uint32_t textureStage = 0;
 constexpr std::uint32_t stream = 0;
 constexpr std::uint32_t opaqueWhite = 0xFFFFFFFF;
@@ -44,7 +46,7 @@ void FilterQuad::onLostDevice() {
 }
 
 void FilterQuad::onResetDevice() {
-    if (createVertexBuffer(device, verticesSize, noUsage, filterVertexFormat, poolDefault,
+    if (createVertexBuffer(device, verticesSize, vertexBufferUsage, filterVertexFormat, poolDefault,
                            vertexBuffer) != graphicsOk) {
         vertexBuffer = nullptr;
     }
@@ -80,7 +82,7 @@ void FilterQuad::draw(float x, float y, float width, float height) {
         return;
     }
     void* locked = nullptr;
-    if (lockVertexBuffer(vertexBuffer, 0, verticesSize, locked, noLockFlags) != graphicsOk) {
+    if (lockVertexBuffer(vertexBuffer, 0, verticesSize, locked, lockDiscard) != graphicsOk) {
         return; // no filter this frame, and no state changed
     }
     std::memcpy(locked, vertices.data(), verticesSize);

@@ -43,6 +43,8 @@ static_assert(sameCode(clearTarget, D3DCLEAR_TARGET) && sameCode(clearZBuffer, D
 static_assert(sameCode(lightDirectional, D3DLIGHT_DIRECTIONAL) &&
               sameCode(meshSystemMemory, D3DXMESH_SYSTEMMEM) &&
               sameCode(mesh32BitIndices, D3DXMESH_32BIT));
+static_assert(sameCode(usageWriteOnly, D3DUSAGE_WRITEONLY) &&
+              sameCode(usageDynamic, D3DUSAGE_DYNAMIC) && sameCode(lockDiscard, D3DLOCK_DISCARD));
 static_assert(sameCode(d3dxDefault, D3DX_DEFAULT) && sameCode(poolDefault, D3DPOOL_DEFAULT) &&
               sameCode(poolManaged, D3DPOOL_MANAGED) &&
               sameCode(primitiveTriangleStrip, D3DPT_TRIANGLESTRIP));
@@ -91,6 +93,7 @@ GraphicsResult beginScene(DeviceHandle device) {
 }
 
 GraphicsResult endScene(DeviceHandle device) {
+    graphicsHelpers().endTextBatch();
     return direct3dDevice(device)->EndScene();
 }
 

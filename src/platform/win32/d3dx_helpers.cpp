@@ -25,6 +25,11 @@ ID3DXFont* d3dxFont(FontHandle font) {
     return reinterpret_cast<ID3DXFont*>(font);
 }
 
+// One sprite shared by the texts of a frame: without it the font sets up and restores its
+// drawing state for every text. Begun by the frame's first text, ended before the scene ends.
+ID3DXSprite* textSprite = nullptr;
+bool textSpriteBegun = false;
+
 std::vector<MeshMaterial> copyMaterialList(ID3DXBuffer* buffer, DWORD count) {
     std::vector<MeshMaterial> materials;
     if (buffer == nullptr) {
@@ -135,31 +140,57 @@ HRESULT createFont(IDirect3DDevice9* device, const FontDescription& description,
     ID3DXFont* created = nullptr;
     const HRESULT result = d3dx().createFontIndirect(device, &record, &created);
     font = reinterpret_cast<FontHandle>(SUCCEEDED(result) ? created : nullptr);
+    if (SUCCEEDED(result) && FAILED(d3dx().createSprite(device, &textSprite))) {
+        textSprite = nullptr; // each text then sets up its own state
+    }
     return result;
 }
 
 INT drawText(FontHandle font, const char* text, INT count, RECT& rect, DWORD format,
              D3DCOLOR color) {
+    if (textSprite != nullptr && !textSpriteBegun) {
+        textSpriteBegun =
+            SUCCEEDED(textSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE));
+    }
     const std::string bytes = count < 0 ? std::string(text) : std::string(text, count);
-    return d3dxFont(font)->DrawTextW(nullptr, fromCodePage932(bytes.c_str()).c_str(), -1, &rect,
-                                     format, color);
+    return d3dxFont(font)->DrawTextW(textSpriteBegun ? textSprite : nullptr,
+                                     fromCodePage932(bytes.c_str()).c_str(), -1, &rect, format,
+                                     color);
+}
+
+void endTextBatch() {
+    if (textSpriteBegun) {
+        textSprite->End();
+        textSpriteBegun = false;
+    }
 }
 
 void releaseFont(FontHandle font) {
+    if (textSprite != nullptr) {
+        textSprite->Release();
+        textSprite = nullptr;
+    }
     d3dxFont(font)->Release();
 }
 
 void fontOnLostDevice(FontHandle font) {
+    if (textSprite != nullptr) {
+        textSprite->OnLostDevice();
+    }
     d3dxFont(font)->OnLostDevice();
 }
 
 HRESULT fontOnResetDevice(FontHandle font) {
+    if (textSprite != nullptr) {
+        textSprite->OnResetDevice();
+    }
     return d3dxFont(font)->OnResetDevice();
 }
 
 const GraphicsHelpers helpers = {
-    loadMeshFromX, drawMeshSubset, releaseMesh, createTextureFromFile, createTextureFromFileEx,
-    createFont,    drawText,       releaseFont, fontOnLostDevice,      fontOnResetDevice,
+    loadMeshFromX,           drawMeshSubset,    releaseMesh,  createTextureFromFile,
+    createTextureFromFileEx, createFont,        drawText,     releaseFont,
+    fontOnLostDevice,        fontOnResetDevice, endTextBatch,
 };
 
 } // namespace

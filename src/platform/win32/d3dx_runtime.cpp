@@ -23,7 +23,8 @@ bool loadFunctions(D3dxFunctions& functions) {
         lookUp(library, "D3DXCreateMeshFVF", functions.createMeshFvf) &&
         lookUp(library, "D3DXCreateTextureFromFileW", functions.createTextureFromFile) &&
         lookUp(library, "D3DXCreateTextureFromFileExW", functions.createTextureFromFileEx) &&
-        lookUp(library, "D3DXCreateFontIndirectW", functions.createFontIndirect);
+        lookUp(library, "D3DXCreateFontIndirectW", functions.createFontIndirect) &&
+        lookUp(library, "D3DXCreateSprite", functions.createSprite);
     if (!complete) {
         FreeLibrary(library);
     }

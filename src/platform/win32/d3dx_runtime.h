@@ -10,6 +10,7 @@ struct D3dxFunctions {
     decltype(&D3DXCreateTextureFromFileW) createTextureFromFile;
     decltype(&D3DXCreateTextureFromFileExW) createTextureFromFileEx;
     decltype(&D3DXCreateFontIndirectW) createFontIndirect;
+    decltype(&D3DXCreateSprite) createSprite;
 };
 
 // The loaded functions, or null when the DLL or any one of them is missing.

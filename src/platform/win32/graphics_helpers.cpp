@@ -6,17 +6,11 @@
 
 const GraphicsHelpers& ownHelpers() {
     static const GraphicsHelpers helpers = {
-        own::loadMeshFromX,
-        own::drawMeshSubset,
-        own::releaseMesh,
-        own::createTextureFromFile,
-        own::createTextureFromFileEx,
-        own::createFont,
-        own::drawText,
-        own::releaseFont,
+        own::loadMeshFromX, own::drawMeshSubset, own::releaseMesh, own::createTextureFromFile,
+        own::createTextureFromFileEx, own::createFont, own::drawText, own::releaseFont,
         // Our font keeps nothing in the default pool: a reset leaves it as it is.
-        [](FontHandle) {},
-        [](FontHandle) -> HRESULT { return D3D_OK; },
+        [](FontHandle) {}, [](FontHandle) -> HRESULT { return D3D_OK; },
+        [] {}, // each of our texts is one quad: there is nothing to batch
     };
     return helpers;
 }

@@ -29,13 +29,16 @@ struct GraphicsHelpers {
 
     HRESULT(*createFont)
     (IDirect3DDevice9* device, const FontDescription& description, FontHandle& font);
-    // ID3DXFont::DrawText without a sprite: the drawn height, 0 on failure.
+    // ID3DXFont::DrawText: the drawn height, 0 on failure. Texts are the last things a frame
+    // draws, so D3DX's batches them all in one sprite until endTextBatch.
     INT(*drawText)
     (FontHandle font, const char* text, INT count, RECT& rect, DWORD format, D3DCOLOR color);
     void (*releaseFont)(FontHandle font);
     // What a font holds in the device's default pool goes before a reset and comes back after.
     void (*fontOnLostDevice)(FontHandle font);
     HRESULT (*fontOnResetDevice)(FontHandle font);
+    // Ends the texts drawn since the scene began, before the scene ends.
+    void (*endTextBatch)();
 };
 
 const GraphicsHelpers& graphicsHelpers();
