@@ -89,13 +89,17 @@ class DemoScene(unittest.TestCase):
             nose, fins = where(picture, is_nose_red), where(picture, is_fin_blue)
             return abs(centre_x(nose) - centre_x(fins)) if nose and fins else 0
         self.assertLess(lean(), 10)
-        s.hold_until("Shift_L", lambda: lean() > 30)
+        s.hold_until("Shift_L", lambda: lean() > 30, stretch=0.05)
 
         start_x = centre_x(where(s.picture(), is_model))
-        s.hold_until("Right", lambda: (centre_x(where(s.picture(), is_model)) or 0) < start_x - 30)
-        s.hold_until("Left", lambda: (centre_x(where(s.picture(), is_model)) or 0) > start_x + 30)
+        # In short stretches: held on, the view and the camera would pass their marks at
+        # once on a fast machine.
+        s.hold_until("Right", lambda: (centre_x(where(s.picture(), is_model)) or 0) < start_x - 30,
+                     stretch=0.05)
+        s.hold_until("Left", lambda: (centre_x(where(s.picture(), is_model)) or 0) > start_x + 30,
+                     stretch=0.05)
         size = len(where(s.picture(), is_model))
-        s.hold_until("KP_8", lambda: len(where(s.picture(), is_model)) > 1.3 * size)
+        s.hold_until("KP_8", lambda: len(where(s.picture(), is_model)) > 1.3 * size, stretch=0.05)
 
         body = where(s.picture(), is_body_white)
 
