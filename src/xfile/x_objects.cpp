@@ -289,25 +289,18 @@ template <typename Reader> class ObjectParser {
     }
 
     bool meshChild(FileMesh& file) {
-        if (in_.peek() == XToken::openBrace) {
-            std::string ignored;
-            return reference(ignored);
-        }
-        std::string type, name;
-        bool isTemplate = false;
-        if (!header(type, name, isTemplate)) {
-            return false;
-        }
-        if (!isTemplate && sameName(type, "MeshNormals")) {
-            return normals(file);
-        }
-        if (!isTemplate && sameName(type, "MeshTextureCoords")) {
-            return texcoords(file);
-        }
-        if (!isTemplate && sameName(type, "MeshMaterialList")) {
-            return materialList(file);
-        }
-        return in_.skipBody();
+        return childObject([&](const std::string& type, bool isTemplate) {
+            if (!isTemplate && sameName(type, "MeshNormals")) {
+                return normals(file);
+            }
+            if (!isTemplate && sameName(type, "MeshTextureCoords")) {
+                return texcoords(file);
+            }
+            if (!isTemplate && sameName(type, "MeshMaterialList")) {
+                return materialList(file);
+            }
+            return in_.skipBody();
+        });
     }
 
     bool normals(FileMesh& file) {
@@ -402,30 +395,29 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         return children([&] {
-            if (in_.peek() == XToken::openBrace) {
-                std::string ignored;
-                return reference(ignored);
-            }
-            std::string type, name;
-            bool isTemplate = false;
-            if (!header(type, name, isTemplate)) {
-                return false;
-            }
-            if (!isTemplate && sameName(type, "TextureFilename")) {
-                return in_.string(material.textureFileName) && in_.skipBody();
-            }
-            return in_.skipBody();
+            return childObject([&](const std::string& type, bool isTemplate) {
+                if (!isTemplate && sameName(type, "TextureFilename")) {
+                    return in_.string(material.textureFileName) && in_.skipBody();
+                }
+                return in_.skipBody();
+            });
         });
     }
 
     bool skipChild() {
+        return childObject([&](const std::string&, bool) { return in_.skipBody(); });
+    }
+
+    // One child object: a reference to another object is read and passed over; for a data
+    // object its header is read, and onObject(type, isTemplate) reads or skips its body.
+    template <typename OnObject> bool childObject(OnObject onObject) {
         if (in_.peek() == XToken::openBrace) {
             std::string ignored;
             return reference(ignored);
         }
         std::string type, name;
         bool isTemplate = false;
-        return header(type, name, isTemplate) && in_.skipBody();
+        return header(type, name, isTemplate) && onObject(type, isTemplate);
     }
 
     // -----------------------------------------------------------------------------------------
