@@ -1,6 +1,8 @@
 #include "gfx/graphics_setup.h"
 
 #include <array>
+#include <cinttypes>
+#include <cstdio>
 
 Direct3DHandle direct3d = nullptr;
 DeviceHandle device = nullptr;
@@ -26,6 +28,14 @@ constexpr std::uint32_t directInputVersion = 0x0800;
 constexpr std::int32_t textFontHeight = 14;
 constexpr std::uint32_t fontWeightNormal = 400;
 constexpr std::uint8_t shiftJisCharset = 128;
+
+// Says on standard error which part of the graphics could not be made, with the failure
+// code, so that a start-up ending with exit code 1 can be told apart; always false.
+bool reportFailure(const char* what, GraphicsResult result) {
+    std::fprintf(stderr, "viewer: could not make %s (0x%08" PRIx32 ")\n", what,
+                 static_cast<std::uint32_t>(result));
+    return false;
+}
 
 } // namespace
 
@@ -55,24 +65,28 @@ FontDescription textFontDescription() {
 bool createDevice(WindowHandle window, int width, int height) {
     direct3d = createDirect3D();
     if (direct3d == nullptr) {
-        return false;
+        return reportFailure("the Direct3D object", graphicsOk);
     }
     presentParameters = presentParametersFor(window, width, height);
+    GraphicsResult result = graphicsOk;
     for (const DeviceAttempt& attempt : deviceAttempts) {
-        if (createDirect3DDevice(direct3d, defaultAdapter, attempt.type, window,
-                                 attempt.behaviourFlags, presentParameters, device) == graphicsOk) {
+        result = createDirect3DDevice(direct3d, defaultAdapter, attempt.type, window,
+                                      attempt.behaviourFlags, presentParameters, device);
+        if (result == graphicsOk) {
             return true;
         }
     }
-    return false;
+    return reportFailure("the Direct3D device", result);
 }
 
 bool createTextFont() {
-    return createFontIndirect(device, textFontDescription(), textFont) == graphicsOk;
+    const GraphicsResult result = createFontIndirect(device, textFontDescription(), textFont);
+    return result == graphicsOk || reportFailure("the text font", result);
 }
 
 bool createDirectInput() {
-    return directInput8Create(directInputVersion, directInput) == graphicsOk;
+    const GraphicsResult result = directInput8Create(directInputVersion, directInput);
+    return result == graphicsOk || reportFailure("the keyboard input object", result);
 }
 
 bool setUpGraphics(WindowHandle window, int width, int height) {

@@ -83,12 +83,6 @@ def wine_env(prefix, display, d3dx=True):
     overrides = "mscoree=;mshtml=" + ("" if d3dx else ";d3dx9_43=d")
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display,
                WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
-    # With Wine's Direct3D command thread on, about 1 quit in 20 still ends with the process
-    # killed (exit -9) although the viewer releases its device first; the cause is not found.
-    # The scenarios run with the thread off, for this run's processes only; E2E_WINE_CSMT=1
-    # keeps Wine's default.
-    if os.environ.get("E2E_WINE_CSMT") != "1":
-        env["WINE_D3D_CONFIG"] = "csmt=0"
     return env
 
 
@@ -210,7 +204,8 @@ class Session:
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""
         if self.proc is not None and self.proc.poll() is not None:
-            raise AssertionError("the viewer ended with %d" % self.proc.returncode)
+            raise AssertionError("the viewer ended with %d; its output ends:\n%s" % (
+                self.proc.returncode, self.output()[-2000:]))
         found = run(["xdotool", "search", "--onlyvisible"] + search, self.env).split()
         return int(found[0]) if found else None
 

@@ -5,6 +5,7 @@
 // resets a lost device. Links ole32, d3d9, dinput8 and dxguid.
 
 #include "gfx/graphics.h"
+#include "platform/win32/device_threads.h"
 #include "platform/win32/graphics_helpers.h"
 
 #define DIRECTINPUT_VERSION 0x0800
@@ -48,9 +49,11 @@ GraphicsResult createDirect3DDevice(Direct3DHandle direct3d, std::uint32_t adapt
                                     PresentParameters& parameters, DeviceHandle& device) {
     D3DPRESENT_PARAMETERS record = asRecord(parameters);
     IDirect3DDevice9* created = nullptr;
+    const std::vector<DWORD> threadsBefore = threadsOfThisProcess();
     const HRESULT result = reinterpret_cast<IDirect3D9*>(direct3d)->CreateDevice(
         adapter, static_cast<D3DDEVTYPE>(type), static_cast<HWND>(focusWindow), behaviourFlags,
         &record, &created);
+    rememberThreadsStartedSince(threadsBefore);
     device = reinterpret_cast<DeviceHandle>(SUCCEEDED(result) ? created : nullptr);
     return result;
 }

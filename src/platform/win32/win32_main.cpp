@@ -1,17 +1,20 @@
 // Windows process entry: start-up, the message loop, shutdown. Whenever the queue is empty one
 // frame runs; WM_QUIT ends the loop and its wParam becomes the exit code, once the scene and
 // the graphics are released. A start-up that cannot make the graphics ends the process with
-// exit code 1.
+// exit code 1. Before the process ends, the threads that the device started get a moment to
+// end on their own (see device_threads.h).
 
 #include "app/app.h"
 #include "app/cursor.h"
 #include "app/idle_wait.h"
+#include "platform/win32/device_threads.h"
 
 #include <windows.h>
 
 namespace {
 
 constexpr UINT startUpFailed = 1;
+constexpr DWORD deviceThreadsEndWithin = 1000; // milliseconds
 
 // Dispatches every waiting message and runs a frame when none is left; returns the exit code
 // carried by WM_QUIT.
@@ -42,9 +45,11 @@ void waitForMessageOrTimeout(int milliseconds) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!startUp()) {
+        waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
         ExitProcess(startUpFailed);
     }
     const UINT exitCode = runMessageLoop();
     releaseScene();
+    waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
     ExitProcess(exitCode);
 }
