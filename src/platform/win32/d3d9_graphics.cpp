@@ -41,7 +41,7 @@ static_assert(sameCode(textureOpModulate, D3DTOP_MODULATE) &&
               sameCode(textureArgTexture, D3DTA_TEXTURE));
 static_assert(sameCode(clearTarget, D3DCLEAR_TARGET) && sameCode(clearZBuffer, D3DCLEAR_ZBUFFER));
 static_assert(sameCode(lightDirectional, D3DLIGHT_DIRECTIONAL) &&
-              sameCode(meshSystemMemory, D3DXMESH_SYSTEMMEM) &&
+              sameCode(meshManaged, D3DXMESH_MANAGED) &&
               sameCode(mesh32BitIndices, D3DXMESH_32BIT));
 static_assert(sameCode(usageWriteOnly, D3DUSAGE_WRITEONLY) &&
               sameCode(usageDynamic, D3DUSAGE_DYNAMIC) && sameCode(lockDiscard, D3DLOCK_DISCARD));
