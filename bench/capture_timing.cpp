@@ -7,6 +7,7 @@
 
 #include "capture/capture.h"
 #include "capture/capture_numbering.h"
+#include "platform/win32/finish_frames.h"
 #include "state/viewer_state.h"
 #include "window/main_window.h"
 
@@ -21,6 +22,9 @@
 #include <vector>
 
 WindowHandle mainWindow = nullptr;
+
+// The pattern is painted with GDI: there is no device whose frames the grab must wait for.
+void finishHandedFrames() {}
 
 namespace {
 

@@ -4,9 +4,12 @@
 // d3d9_device_setup.cpp, which makes the device. Each device-level handle is the COM pointer
 // itself; the portable records are laid out as their Direct3D counterparts and are copied
 // across as they are. File names and texts stay in code page 932 here; the helpers convert
-// them for the W calls. Links d3d9; uses D3DX's headers only for its codes.
+// them for the W calls. Also waits for the frames handed to the device (finish_frames.h).
+// Links d3d9; uses D3DX's headers only for its codes.
 
 #include "gfx/graphics.h"
+#include "gfx/graphics_setup.h"
+#include "platform/win32/finish_frames.h"
 
 #include "platform/win32/graphics_helpers.h"
 
@@ -236,4 +239,21 @@ std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
                           const TextRect& rect, std::uint32_t format, std::uint32_t color) {
     RECT area = {rect.left, rect.top, rect.right, rect.bottom};
     return graphicsHelpers().drawText(font, text, count, area, format, color);
+}
+
+void finishHandedFrames() {
+    if (device == nullptr) {
+        return;
+    }
+    IDirect3DQuery9* finished = nullptr;
+    if (FAILED(direct3dDevice(device)->CreateQuery(D3DQUERYTYPE_EVENT, &finished))) {
+        return;
+    }
+    finished->Issue(D3DISSUE_END);
+    const ULONGLONG giveUpAt = GetTickCount64() + 1000;
+    while (finished->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE &&
+           GetTickCount64() < giveUpAt) {
+        Sleep(1);
+    }
+    finished->Release();
 }

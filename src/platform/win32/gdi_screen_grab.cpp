@@ -10,6 +10,7 @@
 
 #include "capture/screen_grab.h"
 
+#include "platform/win32/finish_frames.h"
 #include "window/main_window.h"
 
 #include <windows.h>
@@ -77,6 +78,7 @@ void copyOnScreenPart(HDC block, HDC screen, const POINT& origin, int width, int
 } // namespace
 
 void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+    finishHandedFrames();
     const POINT origin = screenPositionOf(area.x, area.y);
     const int blockWidth = area.width + 1;
     const int blockHeight = area.height + 1;
