@@ -220,6 +220,9 @@ void releaseInput(InputHandle input);
 void releaseFont(FontHandle font);
 void releaseDevice(DeviceHandle device);
 void releaseDirect3D(Direct3DHandle direct3d);
+// Tells the user which part of the graphics could not be made at start-up, with its failure
+// code, before the process ends with exit code 1.
+void reportGraphicsFailure(const char* part, GraphicsResult result);
 
 // ---------------------------------------------------------------------------------------------
 // A lost device: asking whether it can draw, and resetting it. Everything the device holds in

@@ -1,8 +1,6 @@
 #include "gfx/graphics_setup.h"
 
 #include <array>
-#include <cinttypes>
-#include <cstdio>
 
 Direct3DHandle direct3d = nullptr;
 DeviceHandle device = nullptr;
@@ -29,11 +27,9 @@ constexpr std::int32_t textFontHeight = 14;
 constexpr std::uint32_t fontWeightNormal = 400;
 constexpr std::uint8_t shiftJisCharset = 128;
 
-// Says on standard error which part of the graphics could not be made, with the failure
-// code, so that a start-up ending with exit code 1 can be told apart; always false.
-bool reportFailure(const char* what, GraphicsResult result) {
-    std::fprintf(stderr, "viewer: could not make %s (0x%08" PRIx32 ")\n", what,
-                 static_cast<std::uint32_t>(result));
+// Always false, for the set-up steps to return.
+bool reportFailure(const char* part, GraphicsResult result) {
+    reportGraphicsFailure(part, result);
     return false;
 }
 

@@ -312,4 +312,6 @@ GraphicsResult resetDevice(DeviceHandle, const PresentParameters&) {
 // Direct3D stand-ins hold nothing.
 void releaseDevice(DeviceHandle) {}
 void releaseDirect3D(Direct3DHandle) {}
+// The native entry says why in its own words (sdl_main.cpp): one line is enough.
+void reportGraphicsFailure(const char*, GraphicsResult) {}
 void releaseInput(InputHandle) {}

@@ -13,6 +13,8 @@
 #include <dinput.h>
 #include <objbase.h>
 
+#include <cstdio>
+
 namespace {
 
 D3DPRESENT_PARAMETERS asRecord(const PresentParameters& parameters) {
@@ -86,6 +88,13 @@ void releaseDevice(DeviceHandle device) {
 
 void releaseDirect3D(Direct3DHandle direct3d) {
     reinterpret_cast<IDirect3D9*>(direct3d)->Release();
+}
+
+// On standard error (a console, or Wine's terminal), so that a start-up that ends with exit
+// code 1 can be told apart.
+void reportGraphicsFailure(const char* part, GraphicsResult result) {
+    std::fprintf(stderr, "viewer: could not make %s (0x%08lx)\n", part,
+                 static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
 }
 
 GraphicsResult testCooperativeLevel(DeviceHandle device) {
