@@ -65,11 +65,12 @@ class PlainScene(unittest.TestCase):
     def setUp(self):
         self.s = harness.Session(self, harness.scene_copy(self, plain_scene)).start()
 
-    def filter_x(self):
-        """The filter's left edge in client pixels, from its bottom right quadrant (clear of
-        the texts), which stays in sight while the left part goes past the client's edge."""
-        right = box(self.s.picture(0, 45, 300, 25), lambda rgb: close(rgb, blend(TEXELS[3])))
-        return right[0] + right[2] - 50
+    def filter_x(self, width):
+        """The left edge in client pixels of a filter of the given width, from its bottom
+        right quadrant (clear of the texts), which stays in sight while the left part goes
+        past the client's edge; None when the quadrant is out of sight too."""
+        right = box(self.s.picture(0, 45, 592, 25), lambda rgb: close(rgb, blend(TEXELS[3])))
+        return right and right[0] + right[2] - width
 
     def test_blend_of_each_quadrant_and_the_texts_places(self):
         picture = self.s.picture()
@@ -123,14 +124,20 @@ class PlainScene(unittest.TestCase):
         if not s.wine:
             self.skipTest("the native capture reads its own frame: black outside (test_native)")
         s.xdo("windowmove", "--sync", s.window, 300, 100)
-        # Brief presses: with nothing to draw a frame takes about a millisecond, and a filter
-        # moved 50 pixels too far would be out of the picture.
-        s.hold_until("a", lambda: self.filter_x() < 0, stretch=0.01)
-        x = self.filter_x()
-        self.assertGreater(x, -50, "part of the filter is still in the picture")
+        # A wide filter first: with nothing to draw a frame takes about a millisecond, and a
+        # press can move the filter dozens of pixels; to leave the picture whole it would have
+        # to move its width.
+        def wide_enough():
+            width = s.capture()[1]
+            return width if width >= 200 else None
+        width = s.hold_until("e", wide_enough, stretch=0.01)
+        s.hold_until("a", lambda: (self.filter_x(width) or 0) < 0, stretch=0.01)
+        x = self.filter_x(width)
+        self.assertGreater(x, -width, "part of the filter is still in the picture")
         _, _, _, image = s.capture()
         screen = s.screen()
-        self.assertEqual(image.rgb, s.picture(x, 20, 50, 50, screen).rgb)
+        self.assertEqual(image.rgb, s.picture(x, 20, width, 50, screen).rgb)
+
 
 if __name__ == "__main__":
     harness.main()
