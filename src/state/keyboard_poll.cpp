@@ -209,6 +209,7 @@ void raiseOrLowerScene(ViewerState& s) {
 
 void pollKeyboard() {
     ViewerState& s = viewerState;
+    sampleKeyboard();
     handleEscape();
     handleEnter(s);
     clearSteps(s);
@@ -225,6 +226,7 @@ void pollKeyboard() {
 }
 
 void pollCommandKeys() {
+    sampleKeyboard();
     handleEscape();
     handleEnter(viewerState);
 }

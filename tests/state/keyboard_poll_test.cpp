@@ -18,6 +18,7 @@ std::vector<int> quitCodes;
 std::vector<int> filterXAtCapture; // the filter's left edge each time a capture ran
 } // namespace
 
+void sampleKeyboard() {}
 bool isKeyDownQueued(int virtualKey) {
     return heldKeys.count(virtualKey) != 0;
 }

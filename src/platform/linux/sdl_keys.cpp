@@ -80,6 +80,9 @@ bool isKeyDown(int virtualKey) {
 
 } // namespace
 
+// SDL's state is read in place, so there is nothing to take beforehand.
+void sampleKeyboard() {}
+
 bool isKeyDownQueued(int virtualKey) {
     return isKeyDown(virtualKey);
 }

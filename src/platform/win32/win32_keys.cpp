@@ -1,5 +1,8 @@
-// Windows key source: answers the keyboard poll's two queries from GetKeyState and
-// GetAsyncKeyState. A negative result means the key is down.
+// Windows key source: answers the keyboard poll's two queries from the thread's queued key
+// state and GetAsyncKeyState. Each poll reads the queued state of every key with one
+// GetKeyboardState, and asks once whether the viewer is in front: under Wine each key's own
+// GetKeyState and GetForegroundWindow is a round trip to the server, and a poll asks about
+// seventy times.
 //
 // Both answer only while one of the viewer's windows is in front. The asynchronous query
 // reads the physical keyboard whichever window has the focus, so typing in another program
@@ -12,6 +15,9 @@
 
 namespace {
 
+bool viewerInForeground = false;
+BYTE queuedKeys[256] = {};
+
 bool viewerIsInForeground() {
     DWORD foregroundProcess = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
@@ -20,10 +26,15 @@ bool viewerIsInForeground() {
 
 } // namespace
 
+void sampleKeyboard() {
+    viewerInForeground = viewerIsInForeground() && GetKeyboardState(queuedKeys);
+}
+
 bool isKeyDownQueued(int virtualKey) {
-    return viewerIsInForeground() && GetKeyState(virtualKey) < 0;
+    return viewerInForeground && virtualKey >= 0 && virtualKey < 256 &&
+           (queuedKeys[virtualKey] & 0x80) != 0;
 }
 
 bool isKeyDownAsync(int virtualKey) {
-    return viewerIsInForeground() && GetAsyncKeyState(virtualKey) < 0;
+    return viewerInForeground && GetAsyncKeyState(virtualKey) < 0;
 }
