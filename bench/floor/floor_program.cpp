@@ -1,12 +1,19 @@
 // The floor the viewer is measured against: an empty Direct3D 9 program with the viewer's
-// window (class style, title, 592 × 576 client area) and present parameters, drawing the
-// model.x and kabe.x of its working folder with one draw call each, under the viewer's light
-// and starting camera. No filter, no texts, no keyboard poll. Escape or closing quits.
+// window (class style, style, title, 592 × 576 client area, and the capture button inside it)
+// and present parameters, drawing the model.x and kabe.x of its working folder with one draw
+// call each, under the viewer's light and starting camera. No filter, no texts, no keyboard
+// poll; the button does nothing. Escape or closing quits.
+//
+// The button matters to the figures: under Wine a window with a child window has its picture
+// clipped on the way to the screen, which costs every frame.
+#include "window/window_layout.h"
+
 #include <windows.h>
 
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -28,20 +35,25 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 HWND createWindow() {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.style = window_layout::classStyle;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.lpszClassName = "FLOOR0";
     RegisterClassExA(&windowClass);
-    const DWORD style = 0x12CC0000;
-    RECT rect = {0, 0, 592, 576};
-    AdjustWindowRectEx(&rect, style, FALSE, WS_EX_ACCEPTFILES);
-    // "ビューア" in code page 932, so the same scripts find this window.
-    return CreateWindowExA(WS_EX_ACCEPTFILES, "FLOOR0", "\x83\x72\x83\x85\x81\x5b\x83\x41", style,
-                           CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left,
-                           rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance,
-                           nullptr);
+    RECT rect = {0, 0, window_layout::clientWidth, window_layout::clientHeight};
+    AdjustWindowRectEx(&rect, window_layout::style, FALSE, window_layout::extendedStyle);
+    // The viewer's title, so the same scripts find this window.
+    const HWND window =
+        CreateWindowExA(window_layout::extendedStyle, "FLOOR0", window_layout::title,
+                        window_layout::style, CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left,
+                        rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    CreateWindowExA(0, "BUTTON", window_layout::captureButtonCaption,
+                    window_layout::captureButtonStyle, window_layout::captureButtonX,
+                    window_layout::captureButtonY, window_layout::captureButtonWidth,
+                    window_layout::captureButtonHeight, window, nullptr, windowClass.hInstance,
+                    nullptr);
+    return window;
 }
 
 IDirect3DDevice9* createDevice(IDirect3D9* direct3d, HWND window) {
@@ -135,6 +147,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
     IDirect3DDevice9* device = direct3d ? createDevice(direct3d, window) : nullptr;
     if (device == nullptr) {
+        std::fputs("floor: could not make the Direct3D device\n", stderr);
         return 1;
     }
     const Model wall = loadModel(device, "kabe.x");
