@@ -28,6 +28,7 @@ ID3DXFont* d3dxFont(FontHandle font) {
 // One sprite shared by the texts of a frame: without it the font sets up and restores its
 // drawing state for every text. Begun by the frame's first text, ended before the scene ends.
 ID3DXSprite* textSprite = nullptr;
+IDirect3DDevice9* textDevice = nullptr; // the font's, held by the font
 bool textSpriteBegun = false;
 
 std::vector<MeshMaterial> copyMaterialList(ID3DXBuffer* buffer, DWORD count) {
@@ -143,7 +144,19 @@ HRESULT createFont(IDirect3DDevice9* device, const FontDescription& description,
     if (SUCCEEDED(result) && FAILED(d3dx().createSprite(device, &textSprite))) {
         textSprite = nullptr; // each text then sets up its own state
     }
+    textDevice = device;
     return result;
+}
+
+// The sprite asks for anisotropic or linear filtering between mipmap levels, which a software
+// rasteriser pays for in every text pixel: under Wine on the demo scene it made the texts
+// cost as much as the model and wall together. Glyphs are drawn texel for texel, so the
+// nearest texel is the one wanted (under Wine the filtering also blurred their edges). The
+// sprite puts the previous filters back when it ends.
+void sampleGlyphsTexelForTexel() {
+    textDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    textDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    textDevice->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
 }
 
 INT drawText(FontHandle font, const char* text, INT count, RECT& rect, DWORD format,
@@ -151,6 +164,9 @@ INT drawText(FontHandle font, const char* text, INT count, RECT& rect, DWORD for
     if (textSprite != nullptr && !textSpriteBegun) {
         textSpriteBegun =
             SUCCEEDED(textSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE));
+        if (textSpriteBegun) {
+            sampleGlyphsTexelForTexel();
+        }
     }
     const std::string bytes = count < 0 ? std::string(text) : std::string(text, count);
     return d3dxFont(font)->DrawTextW(textSpriteBegun ? textSprite : nullptr,
@@ -170,6 +186,7 @@ void releaseFont(FontHandle font) {
         textSprite->Release();
         textSprite = nullptr;
     }
+    textDevice = nullptr;
     d3dxFont(font)->Release();
 }
 
