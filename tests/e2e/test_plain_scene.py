@@ -18,12 +18,12 @@ TEXELS = [(240, 160, 80), (80, 240, 160), (160, 80, 240), (250, 250, 250)]
 # The back buffer has 16 bits a pixel: red and blue come in steps of 8 levels, green of 4.
 TOLERANCE = 10
 # Ink boxes (x, y, width, height) of the legend, the value line and the help text at the start,
-# as the Windows build draws them under Wine with IPAGothic.
-TEXT_BOXES = [(21, 5, 536, 12), (90, 23, 502, 12), (49, 431, 292, 113)]
+# as the Windows build draws them under Wine with IPAGothic, its glyphs sampled point for point.
+TEXT_BOXES = [(20, 5, 537, 12), (90, 23, 502, 12), (49, 431, 292, 113)]
 # Without D3DX the Windows build rasterises the same font with GDI: the same layout, but GDI's
-# glyph images are not D3DX's, so the ink starts up to a pixel later and ends up to three
-# pixels shorter (the help's last line).
-GDI_OFFSET, GDI_SIZE = 1, 3
+# glyph images are not D3DX's, so the ink starts up to two pixels later (the legend's first
+# glyph) and ends up to three pixels shorter (the help's last line).
+GDI_OFFSET, GDI_SIZE = 2, 3
 
 
 def write_filter_image(folder):
