@@ -28,7 +28,6 @@ ID3DXFont* d3dxFont(FontHandle font) {
 // One sprite shared by the texts of a frame: without it the font sets up and restores its
 // drawing state for every text. Begun by the frame's first text, ended before the scene ends.
 ID3DXSprite* textSprite = nullptr;
-IDirect3DDevice9* textDevice = nullptr; // the font's, held by the font
 bool textSpriteBegun = false;
 
 std::vector<MeshMaterial> copyMaterialList(ID3DXBuffer* buffer, DWORD count) {
@@ -144,7 +143,6 @@ HRESULT createFont(IDirect3DDevice9* device, const FontDescription& description,
     if (SUCCEEDED(result) && FAILED(d3dx().createSprite(device, &textSprite))) {
         textSprite = nullptr; // each text then sets up its own state
     }
-    textDevice = device;
     return result;
 }
 
@@ -153,10 +151,15 @@ HRESULT createFont(IDirect3DDevice9* device, const FontDescription& description,
 // cost as much as the model and wall together. Glyphs are drawn texel for texel, so the
 // nearest texel is the one wanted (under Wine the filtering also blurred their edges). The
 // sprite puts the previous filters back when it ends.
-void sampleGlyphsTexelForTexel() {
-    textDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    textDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-    textDevice->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+void sampleGlyphsTexelForTexel(ID3DXSprite* sprite) {
+    IDirect3DDevice9* device = nullptr;
+    if (FAILED(sprite->GetDevice(&device))) {
+        return;
+    }
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device->Release();
 }
 
 INT drawText(FontHandle font, const char* text, INT count, RECT& rect, DWORD format,
@@ -165,7 +168,7 @@ INT drawText(FontHandle font, const char* text, INT count, RECT& rect, DWORD for
         textSpriteBegun =
             SUCCEEDED(textSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE));
         if (textSpriteBegun) {
-            sampleGlyphsTexelForTexel();
+            sampleGlyphsTexelForTexel(textSprite);
         }
     }
     const std::string bytes = count < 0 ? std::string(text) : std::string(text, count);
@@ -186,7 +189,6 @@ void releaseFont(FontHandle font) {
         textSprite->Release();
         textSprite = nullptr;
     }
-    textDevice = nullptr;
     d3dxFont(font)->Release();
 }
 
