@@ -13,8 +13,9 @@ probe=build/windows/d3dx_probe.exe
 
 work=$(mktemp -d /tmp/x-loader-diff.XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
-# A display of our own, on the first free number.
-Xvfb -displayfd 3 -screen 0 640x480x24 3>"$work/display" >/dev/null 2>&1 &
+# A display of our own, on the first free number; -noreset keeps it from dropping a program
+# that connects just as the previous one leaves.
+Xvfb -displayfd 3 -screen 0 640x480x24 -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 until [ -s "$work/display" ]; do sleep 0.1; done

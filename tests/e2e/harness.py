@@ -142,11 +142,13 @@ class Session:
 
     def _start_display(self):
         """A new Xvfb server on a display number it chooses itself, so that parallel runs
-        never share one."""
+        never share one. -noreset: by default the server resets whenever its last client
+        leaves and drops any client still connecting, so a program starting while one of our
+        xdotool calls ends could fail to open the display (Wine then has no desktop)."""
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN,
-             "-nolisten", "tcp"], pass_fds=[write], stdout=subprocess.DEVNULL,
+             "-nolisten", "tcp", "-noreset"], pass_fds=[write], stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as answer:
