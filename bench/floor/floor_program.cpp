@@ -2,10 +2,12 @@
 // window (class style, style, title, 592 × 576 client area, and the capture button inside it)
 // and present parameters, drawing the model.x and kabe.x of its working folder with one draw
 // call each, under the viewer's light and starting camera. No filter, no texts, no keyboard
-// poll; the button does nothing. Escape or closing quits.
+// poll; the button does nothing. Escape or closing quits; like the viewer, it then releases
+// the device and waits for the threads the device started, so that it ends with 0.
 //
 // The button matters to the figures: under Wine a window with a child window has its picture
 // clipped on the way to the screen, which costs every frame.
+#include "platform/win32/device_threads.h"
 #include "window/window_layout.h"
 
 #include <windows.h>
@@ -15,6 +17,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -69,10 +72,12 @@ IDirect3DDevice9* createDevice(IDirect3D9* direct3d, HWND window) {
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     IDirect3DDevice9* device = nullptr;
+    const std::vector<DWORD> threadsBefore = threadsOfThisProcess();
     for (DWORD behaviour :
          {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
         if (SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, behaviour,
                                              &parameters, &device))) {
+            rememberThreadsStartedSince(threadsBefore);
             return device;
         }
     }
@@ -97,6 +102,15 @@ Model loadModel(IDirect3DDevice9* device, const char* fileName) {
     }
     materials->Release();
     return model;
+}
+
+void release(Model& model) {
+    if (model.texture != nullptr) {
+        model.texture->Release();
+    }
+    if (model.mesh != nullptr) {
+        model.mesh->Release();
+    }
 }
 
 void drawWhole(IDirect3DDevice9* device, const Model& model, float y) {
@@ -150,8 +164,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::fputs("floor: could not make the Direct3D device\n", stderr);
         return 1;
     }
-    const Model wall = loadModel(device, "kabe.x");
-    const Model model = loadModel(device, "model.x");
+    Model wall = loadModel(device, "kabe.x");
+    Model model = loadModel(device, "model.x");
     setUpLightAndCamera(device);
     MSG message = {};
     while (message.message != WM_QUIT) {
@@ -167,5 +181,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
     }
+    release(wall);
+    release(model);
+    device->Release();
+    direct3d->Release();
+    waitForRememberedThreadsToEnd(1000);
     return static_cast<int>(message.wParam);
 }
