@@ -46,12 +46,19 @@ IDirect3DDevice9* createHiddenDevice() {
     return nullptr;
 }
 
-void printVertex(const float* position, const float* normal, const float* texcoord) {
+// A vertex line; a vertex colour, when the mesh has them, follows as alpha, red, green, blue.
+void printVertex(const float* position, const float* normal, const float* texcoord,
+                 const DWORD* colour) {
     const float zero[3] = {0, 0, 0};
     normal = normal != nullptr ? normal : zero;
     texcoord = texcoord != nullptr ? texcoord : zero;
-    std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g\n", position[0], position[1],
-                position[2], normal[0], normal[1], normal[2], texcoord[0], texcoord[1]);
+    std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g", position[0], position[1], position[2],
+                normal[0], normal[1], normal[2], texcoord[0], texcoord[1]);
+    if (colour != nullptr) {
+        std::printf(" %lu %lu %lu %lu", *colour >> 24, *colour >> 16 & 0xFF, *colour >> 8 & 0xFF,
+                    *colour & 0xFF);
+    }
+    std::printf("\n");
 }
 
 void printMaterial(const D3DMATERIAL9& m, const char* texture) {
@@ -77,6 +84,7 @@ void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialC
     const DWORD stride = mesh->GetNumBytesPerVertex();
     const int normalAt = elementOffset(mesh, D3DDECLUSAGE_NORMAL);
     const int texcoordAt = elementOffset(mesh, D3DDECLUSAGE_TEXCOORD);
+    const int colourAt = elementOffset(mesh, D3DDECLUSAGE_COLOR);
     BYTE* vertices = nullptr;
     mesh->LockVertexBuffer(D3DLOCK_READONLY, reinterpret_cast<void**>(&vertices));
     std::printf("vertices %lu\n", mesh->GetNumVertices());
@@ -84,7 +92,8 @@ void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialC
         const BYTE* vertex = vertices + v * stride;
         printVertex(reinterpret_cast<const float*>(vertex),
                     normalAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + normalAt),
-                    texcoordAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + texcoordAt));
+                    texcoordAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + texcoordAt),
+                    colourAt < 0 ? nullptr : reinterpret_cast<const DWORD*>(vertex + colourAt));
     }
     mesh->UnlockVertexBuffer();
     const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
@@ -114,9 +123,12 @@ void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialC
 
 void printOurMesh(const XMesh& mesh) {
     std::printf("vertices %zu\n", mesh.vertices.size());
-    for (const XVertex& v : mesh.vertices) {
+    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+        const XVertex& v = mesh.vertices[i];
+        const DWORD colour = mesh.colours.empty() ? 0 : mesh.colours[i];
         printVertex(v.position, mesh.hasNormals ? v.normal : nullptr,
-                    mesh.hasTexcoords ? v.texcoord : nullptr);
+                    mesh.hasTexcoords ? v.texcoord : nullptr,
+                    mesh.colours.empty() ? nullptr : &colour);
     }
     std::printf("triangles %zu\n", mesh.attributes.size());
     for (std::size_t t = 0; t < mesh.attributes.size(); ++t) {

@@ -12,9 +12,9 @@ cube.*      one cube in every form (text, binary, both compressed, 32- and 64-bi
             undeclared objects to skip, a material list shorter than the faces that names a
             top-level material by reference.
 plain-*     the same two without what Wine's D3DX refuses, to compare the loader with D3DX.
-frames.*    nested frames (one named by a number, one quoted) moving a pentagon, a mesh
-            without material list outside any frame, skinning and animation objects to skip,
-            lax separators.
+frames.*    nested frames (one named by a number, one quoted) moving a pentagon with vertex
+            colours (one named twice, one past its vertices), a mesh without material list or
+            colours outside any frame, skinning and animation objects to skip, lax separators.
 """
 
 import argparse
@@ -94,6 +94,14 @@ Frame 1 {
    1;
    5;0,1,2,3,4;;
    MeshNormals { 1; 1.0;0.0;0.0;; 1; 5;0,0,0,0,0;; }
+   MeshVertexColors {
+    5;
+    0;1.0;0.5;0.0;1.0;;,
+    2;1.0;1.0;1.0;1.0;;,
+    3;2.0;-1.0;0.25;0.5;;,
+    9;1.0;1.0;1.0;1.0;;,
+    2;0.0;0.0;1.0;1.0;;;
+   }
    XSkinMeshHeader { 1; 2; 1; }
    SkinWeights {
     "bone";
@@ -259,7 +267,10 @@ PLAIN_CUBE = without(CUBE, """ VertexDuplicationIndices {
 """).replace("  3;\n  1,0,1;", "  6;\n  1,0,1,1,1,1;")
 PLAIN_FRAMES = without(FRAMES.replace("0.0,0.0,0.0 0.0", "0.0,0.0,0.0, 0.0")
                        .replace("1.0,0.0;; 0.0,5.0", "1.0,0.0, 0.0,5.0")
-                       .replace("2.0;2.0;0.0; 1.0", "2.0;2.0;0.0;, 1.0"), """AnimTicksPerSecond { 4800; }
+                       .replace("2.0;2.0;0.0; 1.0", "2.0;2.0;0.0;, 1.0")
+                       .replace("    5;\n    0;1.0;0.5", "    4;\n    0;1.0;0.5"),
+                       """    9;1.0;1.0;1.0;1.0;;,
+""", """AnimTicksPerSecond { 4800; }
 """, """   XSkinMeshHeader { 1; 2; 1; }
 """, """   SkinWeights {
     "bone";

@@ -34,10 +34,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("vertices %zu\n", mesh.vertices.size());
-    for (const XVertex& v : mesh.vertices) {
-        std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g\n", v.position[0], v.position[1],
+    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+        const XVertex& v = mesh.vertices[i];
+        std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g", v.position[0], v.position[1],
                     v.position[2], v.normal[0], v.normal[1], v.normal[2], v.texcoord[0],
                     v.texcoord[1]);
+        if (!mesh.colours.empty()) { // alpha, red, green, blue
+            const std::uint32_t c = mesh.colours[i];
+            std::printf(" %u %u %u %u", c >> 24, c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);
+        }
+        std::printf("\n");
     }
     std::printf("triangles %zu\n", mesh.attributes.size());
     for (std::size_t t = 0; t < mesh.attributes.size(); ++t) {

@@ -31,6 +31,9 @@ struct XMesh {
     std::vector<std::uint32_t> indices;    // three per triangle, clockwise as in the file
     std::vector<std::uint32_t> attributes; // one material index per triangle
     std::vector<XMaterial> materials;
+    // One ARGB colour per vertex (Direct3D's D3DCOLOR), or empty when no mesh of the file gave
+    // vertex colours. Lit, a vertex's colour stands in for its material's diffuse colour.
+    std::vector<std::uint32_t> colours;
     bool hasNormals = false;   // some mesh of the file gave normals
     bool hasTexcoords = false; // some mesh of the file gave texture coordinates
 };

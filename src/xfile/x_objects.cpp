@@ -4,7 +4,7 @@
 // faces give one position different normals, materials concatenated and each mesh's triangle
 // attributes raised by the number of materials before it.
 //
-// Objects the viewer does not draw from (animation, skinning, vertex colours, effects, headers,
+// Objects the viewer does not draw from (animation, skinning, effects, headers,
 // template declarations, anything unknown) are skipped whole. Every count is checked against the
 // bytes left before anything is allocated for it.
 
@@ -27,6 +27,18 @@ constexpr Matrix4 identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 // What a mesh without a material list is drawn with: D3DXLoadMeshFromX (Wine's, observed with
 // tools/d3dx_probe.cpp) gives grey 0.5 diffuse and specular, the diffuse alpha 0.
+// Vertex colours as D3DXLoadMeshFromX (Wine's, observed) gives them where a file leaves them
+// out: white with alpha 0 for a vertex that its mesh's colours do not name, 0 for every vertex
+// of a mesh without colours once another mesh of the file has some.
+constexpr std::uint32_t unnamedVertexColour = 0x00FFFFFF;
+constexpr std::uint32_t uncolouredMeshColour = 0;
+
+// A colour channel of 0 to 1 as a byte, clamped and rounded.
+std::uint32_t colourByte(float channel) {
+    const float clamped = channel > 0.0f ? (channel < 1.0f ? channel : 1.0f) : 0.0f;
+    return static_cast<std::uint32_t>(clamped * 255.0f + 0.5f);
+}
+
 const XMaterial defaultMaterial = {
     {0.5f, 0.5f, 0.5f, 0.0f}, 0.0f, {0.5f, 0.5f, 0.5f}, {0, 0, 0}, ""};
 
@@ -67,6 +79,7 @@ struct FileMesh {
     std::vector<float> texcoords;             // two per vertex given
     std::vector<XMaterial> materials;
     std::vector<std::uint32_t> faceMaterials; // may be shorter than the faces: the last repeats
+    std::vector<std::uint32_t> colours;       // ARGB per vertex; empty without vertex colours
 };
 
 // The frame a mesh was read in, so that its vertices can be moved once all frames are known.
@@ -299,6 +312,9 @@ template <typename Reader> class ObjectParser {
             if (!isTemplate && sameName(type, "MeshMaterialList")) {
                 return materialList(file);
             }
+            if (!isTemplate && sameName(type, "MeshVertexColors")) {
+                return vertexColours(file);
+            }
             return in_.skipBody();
         });
     }
@@ -331,6 +347,29 @@ template <typename Reader> class ObjectParser {
         file.texcoords.resize(std::size_t{coordinateCount} * 2);
         return reals(file.texcoords.data(), file.texcoords.size()) &&
                children([&] { return skipChild(); });
+    }
+
+    // Entries of index, red, green, blue and alpha. An entry naming no vertex of the mesh is
+    // passed over; a vertex named twice keeps the later colour.
+    bool vertexColours(FileMesh& file) {
+        std::uint32_t entryCount = 0;
+        if (!count(entryCount, 5)) {
+            return false;
+        }
+        const std::size_t vertexCount = file.positions.size() / 3;
+        file.colours.assign(vertexCount, unnamedVertexColour);
+        for (std::uint32_t i = 0; i < entryCount; ++i) {
+            std::uint32_t vertex = 0;
+            float rgba[4];
+            if (!in_.integer(vertex) || !reals(rgba, 4)) {
+                return false;
+            }
+            if (vertex < vertexCount) {
+                file.colours[vertex] = colourByte(rgba[3]) << 24 | colourByte(rgba[0]) << 16 |
+                                       colourByte(rgba[1]) << 8 | colourByte(rgba[2]);
+            }
+        }
+        return children([&] { return skipChild(); });
     }
 
     bool materialList(FileMesh& file) {
@@ -470,11 +509,30 @@ template <typename Reader> class ObjectParser {
             mesh_.vertices.push_back(
                 vertexOf(file, file.corners[corner], file.normalCorners[corner]));
         }
+        addColours(file, vertexCount, extraSources);
         addTriangles(file, cornerVertex, base, triangles);
         mesh_.hasNormals = mesh_.hasNormals || withNormals;
         mesh_.hasTexcoords = mesh_.hasTexcoords || !file.texcoords.empty();
         placed_.push_back({frame, base, total});
         return true;
+    }
+
+    // Once any mesh has vertex colours, every vertex of the merged mesh has one.
+    void addColours(const FileMesh& file, std::size_t vertexCount,
+                    const std::vector<std::uint32_t>& extraSources) {
+        if (file.colours.empty() && mesh_.colours.empty()) {
+            return;
+        }
+        const std::size_t base = mesh_.vertices.size() - vertexCount - extraSources.size();
+        mesh_.colours.resize(base, uncolouredMeshColour);
+        if (file.colours.empty()) {
+            mesh_.colours.resize(mesh_.vertices.size(), uncolouredMeshColour);
+            return;
+        }
+        mesh_.colours.insert(mesh_.colours.end(), file.colours.begin(), file.colours.end());
+        for (std::uint32_t corner : extraSources) {
+            mesh_.colours.push_back(file.colours[file.corners[corner]]);
+        }
     }
 
     static XVertex vertexOf(const FileMesh& file, std::size_t vertex, std::uint32_t normal) {

@@ -33,6 +33,7 @@ void expectSameMesh(const XMesh& expected, const XMesh& actual) {
                              expected.vertices.size() * sizeof(XVertex)));
     EXPECT_EQ(expected.indices, actual.indices);
     EXPECT_EQ(expected.attributes, actual.attributes);
+    EXPECT_EQ(expected.colours, actual.colours);
     ASSERT_EQ(expected.materials.size(), actual.materials.size());
     for (std::size_t i = 0; i < expected.materials.size(); ++i) {
         // The colours and the power, not the padding before the name.
@@ -105,7 +106,10 @@ TEST(XMeshTest, ShortMaterialListRepeatsItsLastIndexAndResolvesReferences) {
 // The pentagon sits in frame "inner" (a quarter turn about z, then up 5) inside frame 1 (right
 // 10): (x, y, z) lands on (10 - y, 5 + x, z) and its normal +x turns to +y. The plain mesh
 // outside any frame stays put. Neither has a material list: they share one default material,
-// the one D3DX gives (seen with tools/d3dx_probe.cpp under Wine).
+// the one D3DX gives (seen with tools/d3dx_probe.cpp under Wine). Only the pentagon has vertex
+// colours: channels clamped and rounded, the later of two for vertex 2, an entry past its
+// vertices passed over, its unnamed vertices white with alpha 0 and the plain mesh's 0, as
+// D3DX gives them.
 TEST(XMeshTest, FramesMoveTheirMeshesAndMeshesWithoutMaterialsGetTheDefault) {
     const XMesh mesh = load("frames.txt.x");
     const float expected[8][3] = {{10, 6, 0}, {10, 7, 0}, {9, 8, 0}, {8, 7, 0},
@@ -124,6 +128,9 @@ TEST(XMeshTest, FramesMoveTheirMeshesAndMeshesWithoutMaterialsGetTheDefault) {
     const XMaterial& grey = mesh.materials[0];
     EXPECT_EQ((std::vector<float>{0.5f, 0.5f, 0.5f, 0, 0, 0.5f, 0.5f, 0.5f, 0, 0, 0}),
               (std::vector<float>{grey.diffuse, grey.emissive + 3}));
+    EXPECT_EQ((std::vector<std::uint32_t>{0xFFFF8000, 0x00FFFFFF, 0xFF0000FF, 0x80FF0040,
+                                          0x00FFFFFF, 0, 0, 0}),
+              mesh.colours);
 }
 
 // Every form cut short anywhere past its header, and a few broken values, is refused with the

@@ -39,6 +39,7 @@ struct MeshData {
     GLuint vertexArray = 0;
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
+    GLuint colourBuffer = 0; // 0 when the file gave no vertex colours
     std::vector<IndexRange> subsets;
 };
 
@@ -49,7 +50,7 @@ struct LitProgram {
     GLint worldView, normalMatrix, projection, pixelOffset;
     GLint lighting, lightDiffuse, lightSpecular, lightAmbient, toLight;
     GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower;
-    GLint specularEnable, hasTexture;
+    GLint specularEnable, hasTexture, vertexColours;
 };
 
 struct ScreenProgram {

@@ -33,6 +33,7 @@ constexpr const char* litVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 texcoord;
+layout(location = 3) in vec4 vertexColour;
 
 // The matrices arrive row by row as the core keeps them; read as column-major, M * v is
 // Direct3D's row-vector product v x M.
@@ -52,6 +53,7 @@ uniform vec4 materialSpecular;
 uniform vec4 materialEmissive;
 uniform float materialPower;
 uniform bool specularEnable;
+uniform bool vertexColours; // a vertex colour stands in for the material's diffuse colour
 
 out vec4 diffuseColor;
 out vec3 specularColor;
@@ -64,8 +66,9 @@ void main() {
     clip.xy += pixelOffset * clip.w;
     gl_Position = clip;
     uv = texcoord;
+    vec4 diffuse = vertexColours ? vertexColour : materialDiffuse;
     if (!lighting) {
-        diffuseColor = vec4(1.0);
+        diffuseColor = vertexColours ? vertexColour : vec4(1.0);
         specularColor = vec3(0.0);
         return;
     }
@@ -75,13 +78,13 @@ void main() {
     vec3 color = materialAmbient.rgb * lightAmbient.rgb + materialEmissive.rgb;
     vec3 specular = vec3(0.0);
     if (nDotL > 0.0) {
-        color += materialDiffuse.rgb * lightDiffuse.rgb * nDotL;
+        color += diffuse.rgb * lightDiffuse.rgb * nDotL;
         vec3 halfway = normalize(normalize(-viewPosition.xyz) + toLight);
         float nDotH = max(dot(n, halfway), 0.0);
         float highlight = materialPower > 0.0 ? pow(nDotH, materialPower) : 1.0;
         specular = materialSpecular.rgb * lightSpecular.rgb * highlight;
     }
-    diffuseColor = vec4(clamp(color, 0.0, 1.0), clamp(materialDiffuse.a, 0.0, 1.0));
+    diffuseColor = vec4(clamp(color, 0.0, 1.0), clamp(diffuse.a, 0.0, 1.0));
     specularColor = specularEnable ? clamp(specular, 0.0, 1.0) : vec3(0.0);
 }
 )";
@@ -183,6 +186,7 @@ void findLitUniforms(LitProgram& p) {
     p.materialPower = at("materialPower");
     p.specularEnable = at("specularEnable");
     p.hasTexture = at("hasTexture");
+    p.vertexColours = at("vertexColours");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -84,6 +84,16 @@ MeshData* uploadMesh(const XMesh& mesh) {
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<void*>(offsetof(XVertex, texcoord)));
+    if (!mesh.colours.empty()) {
+        // ARGB words are the bytes blue, green, red, alpha in memory: GL_BGRA reads them so.
+        glGenBuffers(1, &data->colourBuffer);
+        glBindBuffer(GL_ARRAY_BUFFER, data->colourBuffer);
+        glBufferData(GL_ARRAY_BUFFER,
+                     static_cast<GLsizeiptr>(mesh.colours.size() * sizeof(std::uint32_t)),
+                     mesh.colours.data(), GL_STATIC_DRAW);
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 0, nullptr);
+    }
     glBindVertexArray(0);
     return data;
 }
@@ -191,6 +201,7 @@ GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
     DeviceObject& d = *currentDevice;
     glUseProgram(d.lit.name);
     setLitUniforms(d);
+    glUniform1i(d.lit.vertexColours, mesh->colourBuffer != 0);
     glBindTexture(GL_TEXTURE_2D, d.texture != nullptr ? d.texture->name : 0);
     applyBlendState(d);
     glBindVertexArray(mesh->vertexArray);
@@ -204,6 +215,9 @@ GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
 void releaseMesh(MeshHandle mesh) {
     glDeleteBuffers(1, &mesh->vertexBuffer);
     glDeleteBuffers(1, &mesh->indexBuffer);
+    if (mesh->colourBuffer != 0) {
+        glDeleteBuffers(1, &mesh->colourBuffer);
+    }
     glDeleteVertexArrays(1, &mesh->vertexArray);
     delete mesh;
 }

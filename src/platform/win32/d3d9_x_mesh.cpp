@@ -38,6 +38,30 @@ MeshMaterial meshMaterial(const XMaterial& source) {
 
 } // namespace
 
+DWORD vertexFvf(const XMesh& loaded) {
+    return loaded.colours.empty() ? xMeshFvf : xMeshFvf | D3DFVF_DIFFUSE;
+}
+
+UINT vertexStride(const XMesh& loaded) {
+    return static_cast<UINT>(sizeof(XVertex) + (loaded.colours.empty() ? 0 : sizeof(DWORD)));
+}
+
+void fillVertices(const XMesh& loaded, void* buffer) {
+    if (loaded.colours.empty()) {
+        std::memcpy(buffer, loaded.vertices.data(), loaded.vertices.size() * sizeof(XVertex));
+        return;
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    constexpr std::size_t colourAt = offsetof(XVertex, texcoord);
+    for (std::size_t i = 0; i < loaded.vertices.size(); ++i) {
+        const auto* vertex = reinterpret_cast<const unsigned char*>(&loaded.vertices[i]);
+        std::memcpy(out, vertex, colourAt);
+        std::memcpy(out + colourAt, &loaded.colours[i], sizeof(DWORD));
+        std::memcpy(out + colourAt + sizeof(DWORD), vertex + colourAt, sizeof(XVertex) - colourAt);
+        out += sizeof(XVertex) + sizeof(DWORD);
+    }
+}
+
 bool needsWideIndices(const XMesh& loaded) {
     return loaded.vertices.size() > largest16BitIndex ||
            loaded.attributes.size() > largest16BitIndex;
@@ -95,7 +119,7 @@ HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
     if (FAILED(result)) {
         return result;
     }
-    std::memcpy(data, loaded.vertices.data(), loaded.vertices.size() * sizeof(XVertex));
+    fillVertices(loaded, data);
     mesh->UnlockVertexBuffer();
 
     const std::vector<std::uint32_t> order = trianglesByMaterial(loaded);
@@ -132,9 +156,9 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
     // 32-bit indices when the load asks for them or the mesh needs them.
     const bool wideIndices = (options & D3DXMESH_32BIT) != 0 || needsWideIndices(loaded);
     ID3DXMesh* created = nullptr;
-    HRESULT result =
-        createMeshFvf(static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
-                      options | (wideIndices ? D3DXMESH_32BIT : 0), xMeshFvf, device, &created);
+    HRESULT result = createMeshFvf(
+        static_cast<DWORD>(triangles), static_cast<DWORD>(loaded.vertices.size()),
+        options | (wideIndices ? D3DXMESH_32BIT : 0), vertexFvf(loaded), device, &created);
     if (FAILED(result)) {
         return result;
     }

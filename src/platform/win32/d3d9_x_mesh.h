@@ -14,6 +14,13 @@
 
 constexpr DWORD xMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
+// The vertex format of the loaded mesh: xMeshFvf, with a diffuse colour between the normal
+// and the texture coordinate when the file gave vertex colours.
+DWORD vertexFvf(const XMesh& loaded);
+UINT vertexStride(const XMesh& loaded);
+// The loaded vertices in that format, into a locked buffer.
+void fillVertices(const XMesh& loaded, void* buffer);
+
 // True when 16-bit indices cannot hold the mesh.
 bool needsWideIndices(const XMesh& loaded);
 // Triangle order grouped by material, keeping the file's order within each material.
@@ -26,7 +33,8 @@ std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
                                                const std::vector<std::uint32_t>& order);
 std::vector<MeshMaterial> meshMaterials(const XMesh& loaded);
 
-// A mesh of position, normal and texture coordinate made with the given D3DXCreateMeshFVF,
+// A mesh of position, normal, texture coordinate (and vertex colour) made with the given
+// D3DXCreateMeshFVF,
 // 32-bit indices when 16 bits cannot hold them, its triangles sorted by material with the
 // attribute table set, so subset i draws the triangles of material i.
 HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,

@@ -6,13 +6,14 @@
 #include "platform/win32/own_helpers.h"
 #include "platform/win32/win32_files.h"
 
-#include <cstring>
 #include <memory>
 
 struct MeshData {
     IDirect3DDevice9* device = nullptr;
     IDirect3DVertexBuffer9* vertices = nullptr;
     IDirect3DIndexBuffer9* indices = nullptr;
+    DWORD fvf = xMeshFvf;
+    UINT stride = sizeof(XVertex);
     std::vector<D3DXATTRIBUTERANGE> subsets;
 
     ~MeshData() {
@@ -28,14 +29,16 @@ struct MeshData {
 namespace {
 
 HRESULT uploadVertices(const XMesh& loaded, MeshData& mesh) {
-    const UINT length = static_cast<UINT>(loaded.vertices.size() * sizeof(XVertex));
-    HRESULT result = mesh.device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, xMeshFvf,
+    mesh.fvf = vertexFvf(loaded);
+    mesh.stride = vertexStride(loaded);
+    const UINT length = static_cast<UINT>(loaded.vertices.size() * mesh.stride);
+    HRESULT result = mesh.device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, mesh.fvf,
                                                      D3DPOOL_MANAGED, &mesh.vertices, nullptr);
     void* data = nullptr;
     if (FAILED(result) || FAILED(result = mesh.vertices->Lock(0, 0, &data, 0))) {
         return result;
     }
-    std::memcpy(data, loaded.vertices.data(), length);
+    fillVertices(loaded, data);
     return mesh.vertices->Unlock();
 }
 
@@ -88,8 +91,8 @@ HRESULT drawMeshSubset(MeshHandle mesh, DWORD subset) {
             continue;
         }
         IDirect3DDevice9* device = mesh->device;
-        device->SetFVF(xMeshFvf);
-        device->SetStreamSource(0, mesh->vertices, 0, sizeof(XVertex));
+        device->SetFVF(mesh->fvf);
+        device->SetStreamSource(0, mesh->vertices, 0, mesh->stride);
         device->SetIndices(mesh->indices);
         return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, range.VertexStart,
                                             range.VertexCount, range.FaceStart * 3,
