@@ -4,9 +4,9 @@
 // faces give one position different normals, materials concatenated and each mesh's triangle
 // attributes raised by the number of materials before it.
 //
-// Objects the viewer does not draw from (animation, skinning, effects, headers,
-// template declarations, anything unknown) are skipped whole. Every count is checked against the
-// bytes left before anything is allocated for it.
+// Objects the viewer does not draw from (animation, skinning, effects, headers, template
+// declarations, anything unknown) are skipped whole. Every count is checked against the bytes
+// left before anything is allocated for it.
 
 #include "xfile/x_objects.h"
 
@@ -25,8 +25,6 @@ using Matrix4 = std::array<float, 16>; // row-major, row vectors: p' = p × M
 
 constexpr Matrix4 identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// What a mesh without a material list is drawn with: D3DXLoadMeshFromX (Wine's, observed with
-// tools/d3dx_probe.cpp) gives grey 0.5 diffuse and specular, the diffuse alpha 0.
 // Vertex colours as D3DXLoadMeshFromX (Wine's, observed) gives them where a file leaves them
 // out: white with alpha 0 for a vertex that its mesh's colours do not name, 0 for every vertex
 // of a mesh without colours once another mesh of the file has some.
@@ -39,6 +37,8 @@ std::uint32_t colourByte(float channel) {
     return static_cast<std::uint32_t>(clamped * 255.0f + 0.5f);
 }
 
+// What a mesh without a material list is drawn with: D3DXLoadMeshFromX (Wine's, observed with
+// tools/d3dx_probe.cpp) gives grey 0.5 diffuse and specular, the diffuse alpha 0.
 const XMaterial defaultMaterial = {
     {0.5f, 0.5f, 0.5f, 0.0f}, 0.0f, {0.5f, 0.5f, 0.5f}, {0, 0, 0}, ""};
 
