@@ -33,10 +33,9 @@ std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
                                                const std::vector<std::uint32_t>& order);
 std::vector<MeshMaterial> meshMaterials(const XMesh& loaded);
 
-// A mesh of position, normal, texture coordinate (and vertex colour) made with the given
-// D3DXCreateMeshFVF,
-// 32-bit indices when 16 bits cannot hold them, its triangles sorted by material with the
-// attribute table set, so subset i draws the triangles of material i.
+// A mesh in the loaded mesh's vertex format made with the given D3DXCreateMeshFVF, 32-bit
+// indices when 16 bits cannot hold them, its triangles sorted by material with the attribute
+// table set, so subset i draws the triangles of material i.
 HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,
                               decltype(&D3DXCreateMeshFVF) createMeshFvf, ID3DXMesh*& mesh,
                               std::vector<MeshMaterial>& materials);
