@@ -11,6 +11,7 @@
 // It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
 
 #include "platform/win32/d3d9_x_mesh.h"
+#include "x_mesh_printout.h"
 #include "xfile/x_mesh.h"
 
 #include <windows.h>
@@ -46,28 +47,6 @@ IDirect3DDevice9* createHiddenDevice() {
     return nullptr;
 }
 
-// A vertex line; a vertex colour, when the mesh has them, follows as alpha, red, green, blue.
-void printVertex(const float* position, const float* normal, const float* texcoord,
-                 const DWORD* colour) {
-    const float zero[3] = {0, 0, 0};
-    normal = normal != nullptr ? normal : zero;
-    texcoord = texcoord != nullptr ? texcoord : zero;
-    std::printf("v %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g", position[0], position[1], position[2],
-                normal[0], normal[1], normal[2], texcoord[0], texcoord[1]);
-    if (colour != nullptr) {
-        std::printf(" %lu %lu %lu %lu", *colour >> 24, *colour >> 16 & 0xFF, *colour >> 8 & 0xFF,
-                    *colour & 0xFF);
-    }
-    std::printf("\n");
-}
-
-void printMaterial(const D3DMATERIAL9& m, const char* texture) {
-    std::printf("m %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g %.6g \"%s\"\n", m.Diffuse.r,
-                m.Diffuse.g, m.Diffuse.b, m.Diffuse.a, m.Power, m.Specular.r, m.Specular.g,
-                m.Specular.b, m.Emissive.r, m.Emissive.g, m.Emissive.b,
-                texture != nullptr ? texture : "");
-}
-
 // Offset of a vertex element of the given usage, or -1 when the mesh has none.
 int elementOffset(ID3DXMesh* mesh, BYTE usage) {
     D3DVERTEXELEMENT9 elements[MAX_FVF_DECL_SIZE];
@@ -90,10 +69,13 @@ void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialC
     std::printf("vertices %lu\n", mesh->GetNumVertices());
     for (DWORD v = 0; v < mesh->GetNumVertices(); ++v) {
         const BYTE* vertex = vertices + v * stride;
-        printVertex(reinterpret_cast<const float*>(vertex),
-                    normalAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + normalAt),
-                    texcoordAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + texcoordAt),
-                    colourAt < 0 ? nullptr : reinterpret_cast<const DWORD*>(vertex + colourAt));
+        const std::uint32_t colour =
+            colourAt < 0 ? 0 : *reinterpret_cast<const std::uint32_t*>(vertex + colourAt);
+        printVertexLine(reinterpret_cast<const float*>(vertex),
+                        normalAt < 0 ? nullptr : reinterpret_cast<const float*>(vertex + normalAt),
+                        texcoordAt < 0 ? nullptr
+                                       : reinterpret_cast<const float*>(vertex + texcoordAt),
+                        colourAt < 0 ? nullptr : &colour);
     }
     mesh->UnlockVertexBuffer();
     const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
@@ -117,32 +99,11 @@ void printD3dxMesh(ID3DXMesh* mesh, ID3DXBuffer* materialBuffer, DWORD materialC
                               ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
                               : nullptr;
     for (DWORD i = 0; records != nullptr && i < materialCount; ++i) {
-        printMaterial(records[i].MatD3D, records[i].pTextureFilename);
-    }
-}
-
-void printOurMesh(const XMesh& mesh) {
-    std::printf("vertices %zu\n", mesh.vertices.size());
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const XVertex& v = mesh.vertices[i];
-        const DWORD colour = mesh.colours.empty() ? 0 : mesh.colours[i];
-        printVertex(v.position, mesh.hasNormals ? v.normal : nullptr,
-                    mesh.hasTexcoords ? v.texcoord : nullptr,
-                    mesh.colours.empty() ? nullptr : &colour);
-    }
-    std::printf("triangles %zu\n", mesh.attributes.size());
-    for (std::size_t t = 0; t < mesh.attributes.size(); ++t) {
-        std::printf("t %u %u %u %u\n", mesh.indices[t * 3], mesh.indices[t * 3 + 1],
-                    mesh.indices[t * 3 + 2], mesh.attributes[t]);
-    }
-    std::printf("materials %zu\n", mesh.materials.size());
-    for (const XMaterial& m : mesh.materials) {
-        D3DMATERIAL9 record{};
-        record.Diffuse = {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]};
-        record.Specular = {m.specular[0], m.specular[1], m.specular[2], 1};
-        record.Emissive = {m.emissive[0], m.emissive[1], m.emissive[2], 1};
-        record.Power = m.power;
-        printMaterial(record, m.textureFileName.c_str());
+        const D3DMATERIAL9& m = records[i].MatD3D;
+        const float diffuse[4] = {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a};
+        const float specular[3] = {m.Specular.r, m.Specular.g, m.Specular.b};
+        const float emissive[3] = {m.Emissive.r, m.Emissive.g, m.Emissive.b};
+        printMaterialLine(diffuse, m.Power, specular, emissive, records[i].pTextureFilename);
     }
 }
 
@@ -223,7 +184,7 @@ int main(int argc, char** argv) {
             std::printf("error %s\n", error.c_str());
             return 1;
         }
-        printOurMesh(mesh);
+        printLoadedMesh(mesh);
         return 0;
     }
     IDirect3DDevice9* device = createHiddenDevice();

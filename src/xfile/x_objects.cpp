@@ -509,7 +509,7 @@ template <typename Reader> class ObjectParser {
             mesh_.vertices.push_back(
                 vertexOf(file, file.corners[corner], file.normalCorners[corner]));
         }
-        addColours(file, vertexCount, extraSources);
+        addColours(file, base, extraSources);
         addTriangles(file, cornerVertex, base, triangles);
         mesh_.hasNormals = mesh_.hasNormals || withNormals;
         mesh_.hasTexcoords = mesh_.hasTexcoords || !file.texcoords.empty();
@@ -518,12 +518,12 @@ template <typename Reader> class ObjectParser {
     }
 
     // Once any mesh has vertex colours, every vertex of the merged mesh has one.
-    void addColours(const FileMesh& file, std::size_t vertexCount,
+    // base: the merged mesh's first vertex of this file mesh.
+    void addColours(const FileMesh& file, std::size_t base,
                     const std::vector<std::uint32_t>& extraSources) {
         if (file.colours.empty() && mesh_.colours.empty()) {
             return;
         }
-        const std::size_t base = mesh_.vertices.size() - vertexCount - extraSources.size();
         mesh_.colours.resize(base, uncolouredMeshColour);
         if (file.colours.empty()) {
             mesh_.colours.resize(mesh_.vertices.size(), uncolouredMeshColour);
