@@ -14,7 +14,7 @@ wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipaf
     libgl1-mesa-dri python3)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
-xtools_packages=(xvfb xdotool x11-utils imagemagick python3)
+xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick python3)
 
 wanted=()
 for group in "$@"; do

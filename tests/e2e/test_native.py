@@ -51,7 +51,28 @@ def dark(rgb):
     return sum(rgb) < 150
 
 
+def set_layout(session, layout):
+    subprocess.run(["setxkbmap", "-display", session.display, layout], env=session.env,
+                   check=True)
+
+
 class NativeViewer(unittest.TestCase):
+
+    def test_letter_keys_follow_the_layout_switched_while_running(self):
+        """The key that types the letter acts, wherever the layout puts it: on Xvfb, as on
+        any X server with evdev key codes, keys are numbered by their place whatever the
+        layout, so a mapping by place would act with the letter of the US keyboard."""
+        s = harness.Session(self).start()
+        self.assertEqual((50, 50), s.capture()[1:3])
+        # French: "q" is typed by the key in the US A's place, which would move the filter.
+        set_layout(s, "fr")
+        s.hold_until("q", lambda: s.capture()[1] < 50)
+        width, height = s.capture()[1:3]
+        self.assertEqual(50, height, "only the width changed")
+        # German: "z" is typed by the key in the US Y's place, which does nothing.
+        set_layout(s, "de")
+        s.hold_until("z", lambda: s.capture()[2] < 50)
+        self.assertEqual(width, s.capture()[1], "only the height changed")
 
     def test_button_is_drawn_raised_with_its_caption(self):
         s = harness.Session(self).start()

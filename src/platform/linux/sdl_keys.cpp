@@ -1,5 +1,8 @@
-// Linux key source: answers the keyboard poll's two queries from SDL's keyboard state, mapping
-// the Windows virtual-key codes the poll names to SDL scancodes (numeric keypad included).
+// Linux key source: answers the keyboard poll's two queries from SDL's keyboard state. Letters
+// and main-keyboard digits are found through the current keyboard layout, as their Windows
+// virtual-key codes are, so the key that types "a" is A; the keypad, arrows, Page Up/Down,
+// Shift, Ctrl, Enter, Space and Escape are physical keys (scancodes). The layout is looked up
+// at every query, so a layout switched while the viewer runs takes effect at once.
 // SDL keeps one state, updated from the events the viewer has taken, so both queries read it.
 // Keys act only while the viewer's window has the keyboard focus: typing in another program
 // must not move the view or recolour the filter. Links SDL2.
@@ -14,7 +17,7 @@
 
 namespace {
 
-// The scancodes a virtual key stands for, apart from the letters and digits.
+// The scancodes a virtual key stands for, apart from the letters, digits and keypad digits.
 struct KeyMapping {
     int virtualKey;
     SDL_Scancode scancode;
@@ -47,17 +50,41 @@ constexpr std::array<KeyMapping, 21> keyMappings = {{
     {0xA3, SDL_SCANCODE_RCTRL, none},
 }};
 
-// Letters, digits and keypad digits follow in order in both numberings.
+// The key at the character's place on a US keyboard: on a layout without Latin letters no key
+// types the letter, and Windows then gives the letter's virtual key to the key in that place.
+SDL_Scancode usPlaceOf(int upperCaseCharacter) {
+    if (upperCaseCharacter >= 'A' && upperCaseCharacter <= 'Z') {
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (upperCaseCharacter - 'A'));
+    }
+    if (upperCaseCharacter == '0') {
+        return SDL_SCANCODE_0;
+    }
+    return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (upperCaseCharacter - '1'));
+}
+
+// Whether a key that types the letter or digit in the current layout is down. SDL's key codes
+// for letters are the lower-case characters, and it gives the main keyboard's number row the
+// digits whatever the layout (as Windows gives it the digits' virtual keys).
+bool isCharacterDown(const Uint8* state, int upperCaseCharacter) {
+    const auto character = static_cast<SDL_Keycode>(
+        upperCaseCharacter >= 'A' ? upperCaseCharacter - 'A' + 'a' : upperCaseCharacter);
+    if (SDL_GetScancodeFromKey(character) == SDL_SCANCODE_UNKNOWN) {
+        return state[usPlaceOf(upperCaseCharacter)] != 0;
+    }
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        if (state[scancode] != 0 &&
+            SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode)) == character) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool isDown(const Uint8* state, int virtualKey) {
-    if (virtualKey >= 'A' && virtualKey <= 'Z') {
-        return state[SDL_SCANCODE_A + (virtualKey - 'A')] != 0;
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) {
+        return isCharacterDown(state, virtualKey);
     }
-    if (virtualKey >= '1' && virtualKey <= '9') {
-        return state[SDL_SCANCODE_1 + (virtualKey - '1')] != 0;
-    }
-    if (virtualKey == '0') {
-        return state[SDL_SCANCODE_0] != 0;
-    }
+    // Keypad digits follow in order in both numberings.
     if (virtualKey >= 0x61 && virtualKey <= 0x69) { // VK_NUMPAD1 to VK_NUMPAD9
         return state[SDL_SCANCODE_KP_1 + (virtualKey - 0x61)] != 0;
     }
