@@ -4,7 +4,8 @@
 #                                   inflater against), clang (to fuzz the .x loader)
 #   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font
-#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick: a virtual display and its tools
+#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick: a virtual display and its tools,
+#                                   setxkbmap and a Mincho font for the native scenarios
 # Needs root (or sudo) when something is missing.
 set -euo pipefail
 
@@ -14,7 +15,7 @@ wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipaf
     libgl1-mesa-dri python3)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
-xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick python3)
+xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick fonts-ipafont-mincho python3)
 
 wanted=()
 for group in "$@"; do

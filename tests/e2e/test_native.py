@@ -10,10 +10,13 @@ import ctypes
 import ctypes.util
 import os
 import re
+import shutil
 import subprocess
+import tempfile
 import unittest
 
 import harness
+from test_plain_scene import CLEAR, close, plain_scene
 
 BUTTON = (102, 544, 68, 18)
 BUTTON_FACE = (240, 240, 240)
@@ -49,6 +52,23 @@ def send_delete_window(display_name, window):
 
 def dark(rgb):
     return sum(rgb) < 150
+
+
+def font_config(test, folder):
+    """A fontconfig configuration that knows only the fonts in folder."""
+    root = tempfile.mkdtemp(prefix="viewer-fonts-")
+    test.addCleanup(shutil.rmtree, root, True)
+    path = os.path.join(root, "fonts.conf")
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir>'
+                '</fontconfig>\n' % (folder, os.path.join(root, "cache")))
+    return path
+
+
+def ink(image, background):
+    """How many pixels of the area text has drawn on, over a background of one colour."""
+    return sum(1 for y in range(image.height) for x in range(image.width)
+               if not close(image.pixel(x, y), background, 24))
 
 
 def set_layout(session, layout):
@@ -125,13 +145,30 @@ class NativeViewer(unittest.TestCase):
         s = harness.Session(self).start()
         self.assertEqual(0, s.quit())
 
+    def test_texts_are_drawn_in_a_mincho_face_when_it_is_the_only_japanese_font(self):
+        mincho = "/usr/share/fonts/opentype/ipafont-mincho"
+        self.assertTrue(os.path.isdir(mincho), "fonts-ipafont-mincho is not installed")
+        scene = harness.scene_copy(self, plain_scene)
+        gothic = harness.Session(self, scene).start()
+        s = harness.Session(self, scene, env={"FONTCONFIG_FILE": font_config(self, mincho)})
+        s.start()
+        with open("/proc/%d/maps" % s.viewer_pid()) as f:
+            faces = set(re.findall(r"/(ipa\w*\.ttf)", f.read()))
+        self.assertTrue(faces and all(face.startswith("ipam") for face in faces), faces)
+        help_area = (49, 431, 292, 113), CLEAR
+        caption_area = (BUTTON[0] + 3, BUTTON[1] + 3, 62, 12), BUTTON_FACE
+        for area, background in help_area, caption_area:
+            drawn, in_gothic = s.picture(*area), gothic.picture(*area)
+            self.assertNotEqual(in_gothic.rgb, drawn.rgb, "not the Gothic face's glyphs")
+            self.assertGreater(ink(drawn, background), ink(in_gothic, background) / 2,
+                               "about as much drawn as in the Gothic face")
+
     def test_start_up_failures_end_with_exit_code_1_and_one_line_saying_why(self):
         s = harness.Session(self)
-        no_fonts = os.path.join(s.root, "fonts.conf")
-        with open(no_fonts, "w") as f:
-            f.write('<?xml version="1.0"?>\n<fontconfig></fontconfig>\n')
+        # Latin faces only: the nearest match would draw every Japanese character as a box.
+        latin_fonts = font_config(self, "/usr/share/fonts/truetype/dejavu")
         cases = [({"DISPLAY": ":1999"}, "no display"),
-                 ({"FONTCONFIG_FILE": no_fonts}, "no font"),
+                 ({"FONTCONFIG_FILE": latin_fonts}, "install fonts-ipafont-gothic"),
                  ({"MESA_GL_VERSION_OVERRIDE": "2.1"}, "no OpenGL")]  # no 3.3 context then
         for change, reason in cases:
             with self.subTest(reason):

@@ -1,13 +1,15 @@
 // The text font: implements createFontIndirect and drawFontText of gfx/graphics.h with
-// fontconfig (finding the face), FreeType (sizing and rasterising glyphs) and OpenGL (each
-// distinct text becomes one coverage texture, drawn as a blended quad at whole pixels, as
-// D3DX's font draws its glyph textures). Texts arrive in code page 932. Links fontconfig,
-// freetype and libepoxy.
+// fontconfig (finding a face that has every character the viewer draws), FreeType (sizing and
+// rasterising glyphs) and OpenGL (each distinct text becomes one coverage texture, drawn as a
+// blended quad at whole pixels, as D3DX's font draws its glyph textures). Texts arrive in code
+// page 932. Links fontconfig, freetype and libepoxy.
 
 #include "ft_font.h"
 
 #include "gl_device.h"
 #include "linux_platform.h"
+#include "scene/screen_texts.h"
+#include "window/window_layout.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -56,58 +59,67 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Finding the face
 
-bool hasFamily(FcPattern* match, const std::string& family) {
-    FcChar8* name = nullptr;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
-        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0) {
-            return true;
+// Every character the viewer draws: its three texts (the value line's numbers are digits and
+// minus signs, which the help text has too) and the capture button's caption.
+FcCharSet* charactersDrawn() {
+    FcCharSet* characters = FcCharSetCreate();
+    for (const char* text :
+         {helpText, keyLegendLine, valueLine, window_layout::captureButtonCaption}) {
+        for (const char32_t codePoint : codePointsFromCp932(text)) {
+            if (codePoint >= U' ') {
+                FcCharSetAddChar(characters, codePoint);
+            }
         }
     }
-    return false;
+    return characters;
 }
 
-// The file and face index fontconfig picks for the family; exact tells whether the pick has
-// that family name or is only fontconfig's nearest match.
-bool findFace(const std::string& family, bool japanese, std::string& file, int& index,
-              bool& exact) {
+// The first face in fontconfig's order for the families that has every character drawn: the
+// families themselves first, then their substitutes (sans-serif, whose Japanese faces are
+// Gothic ones), then any other face, Mincho and the like. The nearest match alone could be a
+// Latin face that draws the Japanese texts as empty boxes.
+bool findCoveringFace(std::initializer_list<std::string> families, bool japanese, std::string& file,
+                      int& index) {
     FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    for (const std::string& family : families) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    }
     if (japanese) {
         FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     }
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcFontSet* faces = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
     FcPatternDestroy(pattern);
-    if (match == nullptr) {
+    if (faces == nullptr) {
         return false;
     }
-    FcChar8* path = nullptr;
-    const bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch;
-    if (found) {
-        file = reinterpret_cast<const char*>(path);
-        if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) {
-            index = 0;
+    FcCharSet* needed = charactersDrawn();
+    bool found = false;
+    for (int i = 0; i < faces->nfont && !found; ++i) {
+        FcCharSet* has = nullptr;
+        FcChar8* path = nullptr;
+        found = FcPatternGetCharSet(faces->fonts[i], FC_CHARSET, 0, &has) == FcResultMatch &&
+                FcCharSetIsSubset(needed, has) &&
+                FcPatternGetString(faces->fonts[i], FC_FILE, 0, &path) == FcResultMatch;
+        if (found) {
+            file = reinterpret_cast<const char*>(path);
+            if (FcPatternGetInteger(faces->fonts[i], FC_INDEX, 0, &index) != FcResultMatch) {
+                index = 0;
+            }
         }
-        exact = hasFamily(match, family);
     }
-    FcPatternDestroy(match);
+    FcCharSetDestroy(needed);
+    FcFontSetDestroy(faces);
     return found;
 }
 
-// The named face when it is installed, else the Japanese Gothic, else fontconfig's nearest.
+// The named face when it is installed, else the Japanese Gothic, else any face that shows the
+// texts.
 bool chooseFaceFile(const FontDescription& description, std::string& file, int& index) {
-    if (!FcInit()) {
-        return false;
-    }
-    const bool japanese = description.charSet == shiftJisCharset;
-    const std::string named = utf8FromCp932(description.faceName);
-    bool exact = false;
-    if (!named.empty() && findFace(named, japanese, file, index, exact) && exact) {
-        return true;
-    }
-    return findFace(fallbackFace, japanese, file, index, exact);
+    return FcInit() && findCoveringFace({utf8FromCp932(description.faceName), fallbackFace},
+                                        description.charSet == shiftJisCharset, file, index);
 }
 
 // A positive height is the cell (ascent plus descent), a negative one the em, as the font
@@ -251,7 +263,8 @@ FontObject* openFont(const FontDescription& description, std::string& why) {
     std::string file;
     int index = 0;
     if (!chooseFaceFile(description, file, index)) {
-        why = "no font: fontconfig finds no font file";
+        why = "no font: no installed font has the Japanese texts' characters; install "
+              "fonts-ipafont-gothic or any Japanese font";
         return nullptr;
     }
     auto font = std::make_unique<FontObject>();

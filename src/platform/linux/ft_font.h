@@ -25,7 +25,8 @@ struct TextImage {
 };
 
 // Opens the face the description names, or the Japanese Gothic fallback when that face is not
-// installed. Null, with the reason, when no face can be opened at all.
+// installed, or else any face that has every character of the viewer's texts. Null, with the
+// reason, when no installed face has them all or none can be opened.
 FontObject* openFont(const FontDescription& description, std::string& why);
 
 void closeFont(FontObject* font);
