@@ -8,14 +8,17 @@ their one line on standard error. The linux preset runs the shared scenarios aga
 
 import ctypes
 import ctypes.util
+import errno
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
 
 import harness
+from test_demo_scene import body_windows
 from test_plain_scene import CLEAR, close, plain_scene
 
 BUTTON = (102, 544, 68, 18)
@@ -69,6 +72,49 @@ def ink(image, background):
     """How many pixels of the area text has drawn on, over a background of one colour."""
     return sum(1 for y in range(image.height) for x in range(image.width)
                if not close(image.pixel(x, y), background, 24))
+
+
+def write_bmp(path, width, height, row):
+    """A 24-bit BMP whose row(y) gives the RGB bytes of row y, top row first."""
+    padding = b"\0" * (-width * 3 % 4)
+    rows = []
+    for y in reversed(range(height)):
+        rgb = row(y)
+        bgr = bytearray(rgb)
+        bgr[0::3], bgr[2::3] = rgb[2::3], rgb[0::3]
+        rows.append(bytes(bgr) + padding)
+    pixels = b"".join(rows)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54))
+        f.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0,
+                            0))
+        f.write(pixels)
+
+
+def gradient(width):
+    """Rows of a filter image whose colour changes smoothly across and down it."""
+    across = [(255 * x // (width - 1), 255 - 255 * x // (width - 1)) for x in range(width)]
+
+    def row(y):
+        return bytes(v for r, g in across for v in (r, g, 4 * y))
+    return row
+
+
+def stretched(image, width):
+    """Rows of the image stretched to the width, each texel repeated in place."""
+    counts = [0] * image.width
+    for x in range(width):
+        counts[x * image.width // width] += 1
+
+    def row(y):
+        return b"".join(bytes(image.pixel(x, y)) * counts[x] for x in range(image.width))
+    return row
+
+
+def differing(a, b, tolerance=24):
+    """How many pixels of two pictures of the same size differ by more than the tolerance."""
+    return sum(1 for i in range(0, len(a.rgb), 3)
+               if max(abs(p - q) for p, q in zip(a.rgb[i:i + 3], b.rgb[i:i + 3])) > tolerance)
 
 
 def set_layout(session, layout):
@@ -162,6 +208,50 @@ class NativeViewer(unittest.TestCase):
             self.assertNotEqual(in_gothic.rgb, drawn.rgb, "not the Gothic face's glyphs")
             self.assertGreater(ink(drawn, background), ink(in_gothic, background) / 2,
                                "about as much drawn as in the Gothic face")
+
+    def test_images_wider_than_the_largest_texture_are_drawn_scaled_down(self):
+        """20,000 texels are more than the renderer's largest texture (16,384 with Mesa's,
+        8,192 or 4,096 on many GPUs): each image is drawn as the same image of a size the
+        renderer takes is, never black."""
+        def filter_image(width):
+            return lambda folder: (plain_scene(folder), write_bmp(
+                os.path.join(folder, harness.FILTER_IMAGE), width, 64, gradient(width)))
+        area = (20, 20, 50, 50)
+        small = harness.Session(self, harness.scene_copy(self, filter_image(2000))).start()
+        wide = harness.Session(self, harness.scene_copy(self, filter_image(20000))).start()
+        self.assertLess(differing(small.picture(*area), wide.picture(*area), 12), 50)
+
+        body = harness.read_bmp(os.path.join(harness.options.scene, "rocket_body.bmp"))[3]
+
+        def wide_texture(folder):
+            write_bmp(os.path.join(folder, "rocket_body.bmp"), 20000, body.height,
+                      stretched(body, 20000))
+        small = harness.Session(self).start().picture()
+        wide = harness.Session(self, harness.scene_copy(self, wide_texture)).start().picture()
+        self.assertGreater(len(body_windows(wide)), 20, "the body's texture is drawn")
+        # A black body alone differs in about 7,000 pixels.
+        self.assertLess(differing(small, wide), 2000)
+
+    def test_images_that_are_not_regular_files_count_as_missing(self):
+        """A FIFO would block the reader that opens it until some writer comes, and a device
+        could act on being opened: neither is opened, and the folder is not read either."""
+        names = ("rocket_body.bmp", harness.FILTER_IMAGE, "kabe_texture.bmp")
+
+        s = harness.Session(self)
+        for name in names:
+            os.remove(s.path(name))
+        os.mkfifo(s.path(names[0]))
+        os.mkfifo(s.path(names[1]))
+        os.mkdir(s.path(names[2]))
+        s.start()
+        for fifo in names[:2]:
+            with self.assertRaises(OSError, msg="no reader holds %s open" % fifo) as opened:
+                os.close(os.open(s.path(fifo), os.O_WRONLY | os.O_NONBLOCK))
+            self.assertEqual(errno.ENXIO, opened.exception.errno)
+        missing = harness.Session(self, harness.scene_copy(self, lambda folder: [
+            os.remove(os.path.join(folder, name)) for name in names])).start()
+        self.assertEqual(missing.picture().rgb, s.picture().rgb)
+        self.assertEqual(0, s.quit())
 
     def test_start_up_failures_end_with_exit_code_1_and_one_line_saying_why(self):
         s = harness.Session(self)

@@ -124,5 +124,6 @@ void applyBlendState(const DeviceObject& device);
 // Makes the shader programs; false when one does not compile or link.
 bool createPrograms(DeviceObject& device);
 
-// A texture from RGBA pixels, top row first.
+// A texture from RGBA pixels, top row first, scaled down to fit when it is larger than the
+// renderer's largest texture; null when the renderer cannot make it.
 TextureObject* createTextureFromPixels(const std::uint8_t* rgba, int width, int height);
