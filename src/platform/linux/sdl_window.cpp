@@ -2,7 +2,8 @@
 // from the core's code page 932 title, with exactly the picture's client size and an OpenGL
 // surface; the capture button, drawn into the picture with its caption in the button font; and
 // the window's events, handed to the portable message handling as the Windows window procedure
-// hands its messages (close, the first path of a drop, a click on the button). Links SDL2.
+// hands its messages (close, the first path of a drop of files, a click on the button). Links
+// SDL2.
 
 #include "window/main_window.h"
 
@@ -106,7 +107,9 @@ void pressOrReleaseButton(const SDL_MouseButtonEvent& button) {
     }
 }
 
-// Only the first file of a drop is kept, as the Windows build asks for file index 0.
+// Only the first file of a drop is kept, as the Windows build asks for file index 0. A dropped
+// text is refused: on Windows only files can be dropped. Every drop event carries SDL's own
+// copy of its string (or null), which is freed here.
 void takeDroppedFile(const SDL_DropEvent& drop) {
     if (drop.type == SDL_DROPBEGIN || drop.type == SDL_DROPCOMPLETE) {
         dropTaken = false;
@@ -181,6 +184,8 @@ void createMainWindow() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    // SDL then does not even copy a dropped text.
+    SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
     const std::string title = utf8FromCp932(window_layout::title);
     // Not resizable: the client area stays the picture's size, so it is never stretched.
     window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -226,6 +231,7 @@ void handleWindowEvent(const SDL_Event& event) {
         break;
     case SDL_DROPBEGIN:
     case SDL_DROPFILE:
+    case SDL_DROPTEXT:
     case SDL_DROPCOMPLETE:
         takeDroppedFile(event.drop);
         break;
