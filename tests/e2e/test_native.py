@@ -118,6 +118,15 @@ def differing(a, b, tolerance=24):
                if max(abs(p - q) for p, q in zip(a.rgb[i:i + 3], b.rgb[i:i + 3])) > tolerance)
 
 
+def process_figures(pid):
+    """(bytes read so far, peak resident KiB) of a process."""
+    with open("/proc/%d/io" % pid) as f:
+        read = int(re.search(r"rchar:\s*(\d+)", f.read()).group(1))
+    with open("/proc/%d/status" % pid) as f:
+        peak = int(re.search(r"VmHWM:\s*(\d+) kB", f.read()).group(1))
+    return read, peak
+
+
 def resident_kib(pid):
     with open("/proc/%d/status" % pid) as f:
         return int(re.search(r"VmRSS:\s*(\d+) kB", f.read()).group(1))
@@ -258,6 +267,35 @@ class NativeViewer(unittest.TestCase):
             os.remove(os.path.join(folder, name)) for name in names])).start()
         self.assertEqual(missing.picture().rgb, s.picture().rgb)
         self.assertEqual(0, s.quit())
+
+    def without_model(self):
+        return harness.Session(self, harness.scene_copy(self, lambda folder: os.remove(
+            os.path.join(folder, "model.x")))).start()
+
+    def test_a_model_that_is_a_fifo_is_never_opened(self):
+        """Opening it would hold start-up until some writer came."""
+        s = harness.Session(self)
+        os.remove(s.path("model.x"))
+        os.mkfifo(s.path("model.x"))
+        s.start()
+        with self.assertRaises(OSError, msg="no reader holds model.x open") as opened:
+            os.close(os.open(s.path("model.x"), os.O_WRONLY | os.O_NONBLOCK))
+        self.assertEqual(errno.ENXIO, opened.exception.errno)
+        self.assertEqual(self.without_model().picture().rgb, s.picture().rgb)
+        self.assertEqual(0, s.quit())
+
+    def test_a_huge_model_that_is_not_a_x_file_is_refused_after_its_first_bytes(self):
+        s = harness.Session(self)
+        with open(s.path("model.x"), "wb") as f:
+            f.write(b"not a model at all\n")
+            f.truncate(1 << 30)  # sparse: nothing to write, a gigabyte to read
+        s.start()
+        without = self.without_model()
+        self.assertEqual(without.picture().rgb, s.picture().rgb)
+        (read, peak), (read_without, peak_without) = (
+            process_figures(session.viewer_pid()) for session in (s, without))
+        self.assertLess(read - read_without, 16 << 20, "bytes read beyond the scene's own")
+        self.assertLess(peak - peak_without, 64 << 10, "KiB more resident at the peak")
 
     def test_dropped_texts_are_refused_and_leave_no_memory_behind(self):
         """Only files can be dropped, as on Windows. Each dropped text of 200 KiB once stayed
