@@ -1,7 +1,9 @@
 """What the native Linux viewer (SDL2 and OpenGL) does its own way: the capture button drawn
 into the picture, captures read from the presented frame (black outside the picture), keys
-only while its window has the focus, the window system's close, and start-up failures with
-their one line on standard error. The linux preset runs the shared scenarios against it too.
+only while its window has the focus and letters by the keyboard layout, the window system's
+close, start-up failures with their one line on standard error, the font when only a Mincho
+face is installed, images larger than the renderer's largest texture, files that are not
+regular files, and dropped texts. The linux preset runs the shared scenarios against it too.
 
     python3 tests/e2e/test_native.py --exe build/linux/viewer --scene assets/demo
 """
