@@ -12,7 +12,7 @@ install(TARGETS viewer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/linux/viewer-demo.sh
         DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME viewer-demo)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/viewer/demo
-        PATTERN ".gitkeep" EXCLUDE REGEX "抜き取り画像保存フォルダ/." EXCLUDE)
+        PATTERN ".gitkeep" EXCLUDE REGEX "抜き取り画像保存フォルダ/.+" EXCLUDE)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/viewer.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/viewer.svg
