@@ -3,7 +3,9 @@
 #   cmake --build --preset windows --target package
 
 install(TARGETS viewer RUNTIME DESTINATION .)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/demo/ DESTINATION . PATTERN ".gitkeep" EXCLUDE)
+# Captures left in the source tree by runs there are not part of the scene.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/demo/ DESTINATION . PATTERN ".gitkeep" EXCLUDE
+        REGEX "抜き取り画像保存フォルダ/.+" EXCLUDE)
 install(DIRECTORY DESTINATION "抜き取り画像保存フォルダ")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt DESTINATION . RENAME README.txt)
 

@@ -1,45 +1,126 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the viewer's build and tests need, only those missing.
-#   scripts/install-deps.sh build   compilers, CMake, GoogleTest, MinGW-w64, zlib (to check our
-#                                   inflater against), clang (to fuzz the .x loader)
-#   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
+#   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font
+#   scripts/install-deps.sh cross   MinGW-w64, for the Windows viewer
+#   scripts/install-deps.sh unit    GoogleTest, zlib (to check our inflater against), clang (to
+#                                   fuzz the .x loader), desktop-file-utils (to check the .deb)
+#   scripts/install-deps.sh build   cxx, cross and unit together
+#   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
 #   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick: a virtual display and its tools,
 #                                   setxkbmap and a Mincho font for the native scenarios
-# Needs root (or sudo) when something is missing.
+# Needs root (or sudo) when something is missing. Where there is no apt-get (another
+# distribution), or no way to become root, it installs nothing: it checks what is there by
+# pkg-config modules, commands and fontconfig, and names what is missing.
 set -euo pipefail
 
-build_packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev zlib1g-dev
-    clang)
-wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
-    libgl1-mesa-dri python3)
+cxx_packages=(cmake make g++ pkg-config)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
+cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils)
+wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
+    libgl1-mesa-dri python3)
 xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick fonts-ipafont-mincho python3)
+
+# How each package shows itself without the Debian package database: "pc:" a pkg-config
+# module, "cmd:" a command, "font:" a fontconfig language; "-" cannot be told from outside.
+declare -A probes=(
+    [cmake]=cmd:cmake [make]=cmd:make [g++]=cmd:g++ [pkg-config]=cmd:pkg-config
+    [libsdl2-dev]=pc:sdl2 [libx11-dev]=pc:x11 [libepoxy-dev]=pc:epoxy
+    [libfreetype-dev]=pc:freetype2 [libfontconfig-dev]=pc:fontconfig [libstb-dev]=pc:stb
+    [zlib1g-dev]=pc:zlib [libgl1-mesa-dri]=- [fonts-ipafont-gothic]=font:ja
+    [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=-
+    [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
+    [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo
+    [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=-
+    [imagemagick]=cmd:import [locales]=- [python3]=cmd:python3
+)
 
 wanted=()
 for group in "$@"; do
     case "$group" in
-    build) wanted+=("${build_packages[@]}") ;;
-    wine) wanted+=("${wine_packages[@]}") ;;
+    cxx) wanted+=("${cxx_packages[@]}") ;;
     native) wanted+=("${native_packages[@]}") ;;
+    cross) wanted+=("${cross_packages[@]}") ;;
+    unit) wanted+=("${unit_packages[@]}") ;;
+    build) wanted+=("${cxx_packages[@]}" "${cross_packages[@]}" "${unit_packages[@]}") ;;
+    wine) wanted+=("${wine_packages[@]}") ;;
     xtools) wanted+=("${xtools_packages[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, wine, native, xtools)" >&2; exit 2 ;;
+    *)
+        echo "install-deps: unknown group '$group' (cxx, native, cross, unit, build, wine," \
+            "xtools)" >&2
+        exit 2
+        ;;
     esac
 done
+
+has_package_tools() {
+    command -v apt-get >/dev/null && command -v dpkg-query >/dev/null
+}
+
+installed_package() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# What a package's probe finds, or why it finds nothing.
+probe_missing() {
+    local probe=${probes[$1]:--}
+    case "$probe" in
+    pc:*)
+        command -v pkg-config >/dev/null && pkg-config --exists "${probe#pc:}" && return 1
+        echo "pkg-config module ${probe#pc:} ($1)"
+        ;;
+    cmd:*)
+        command -v "${probe#cmd:}" >/dev/null && return 1
+        echo "command ${probe#cmd:} ($1)"
+        ;;
+    font:*)
+        command -v fc-list >/dev/null && [ -n "$(fc-list ":lang=${probe#font:}" family)" ] &&
+            return 1
+        echo "a font for the language '${probe#font:}' ($1 or any Japanese font)"
+        ;;
+    *) return 1 ;;
+    esac
+}
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+can_be_root() {
+    [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null
+}
+
+# Without the package tools nothing can be installed: name what is missing and stop there,
+# so a machine that has it all builds on.
+if ! has_package_tools; then
+    missing=()
+    for package in "${wanted[@]}"; do
+        if what=$(probe_missing "$package"); then
+            missing+=("$what")
+        fi
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "install-deps: no apt-get here to install what is missing; please install:" >&2
+        printf '  %s\n' "${missing[@]}" | sort -u >&2
+        exit 1
+    fi
+    exit 0
+fi
+
 missing=()
 for package in "${wanted[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if ! installed_package "$package"; then
         missing+=("$package")
     fi
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
+    if ! can_be_root; then
+        echo "install-deps: not root and no sudo; please install: ${missing[*]}" >&2
+        exit 1
+    fi
     echo "install-deps: installing ${missing[*]}"
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \

@@ -152,6 +152,10 @@ bool startVideoOnADisplay() {
         SDL_SetHint(SDL_HINT_VIDEODRIVER,
                     SDL_getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
     }
+    // The window's class (X11) and app id (Wayland) name the menu entry, viewer.desktop,
+    // whatever the program file is called, so the desktop matches the window with its entry.
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", "viewer", 1);
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "viewer", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         noteStartUpFailure(std::string("no display: ") + SDL_GetError());
         return false;

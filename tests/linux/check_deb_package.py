@@ -1,0 +1,126 @@
+"""Builds the native viewer's Debian package with CPack and checks it as a user would meet it:
+the files it installs, the dependencies it declares, its menu entry, and the installed viewer
+started from that entry's command on a virtual display, in the user's copy of the demo scene.
+Exit 77 when dpkg-deb, desktop-file-validate or the X tools are missing.
+
+    python3 check_deb_package.py BUILD_DIR SCENE_DIR
+"""
+
+import configparser
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import harness  # noqa: E402
+
+build = scene = None
+
+
+def deb_field(deb, name):
+    return subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
+                          text=True).stdout.strip()
+
+
+def desktop_entry(root):
+    entry = configparser.ConfigParser(interpolation=None)
+    entry.optionxform = str
+    entry.read(os.path.join(root, "usr/share/applications/viewer.desktop"), encoding="utf-8")
+    return entry["Desktop Entry"]
+
+
+def mean_difference(a, b):
+    return sum(abs(x - y) for x, y in zip(a.rgb, b.rgb)) / len(a.rgb)
+
+
+class DebPackage(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="viewer-deb-")
+        subprocess.run(["cpack", "-G", "DEB", "-B", cls.work, "--config",
+                        os.path.join(build, "CPackConfig.cmake")], cwd=build, check=True,
+                       stdout=subprocess.DEVNULL)
+        debs = [n for n in os.listdir(cls.work) if n.endswith(".deb")]
+        assert len(debs) == 1, debs
+        cls.deb = os.path.join(cls.work, debs[0])
+        cls.root = os.path.join(cls.work, "root")
+        subprocess.run(["dpkg-deb", "-x", cls.deb, cls.root], check=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def test_installs_the_viewer_its_demo_scene_entry_and_icon(self):
+        listing = subprocess.run(["dpkg-deb", "-c", self.deb], check=True, capture_output=True,
+                                 text=True).stdout
+        names = {line.split(None, 5)[5].split(" -> ")[0].lstrip(".") for line in
+                 listing.splitlines()}
+        demo = "/usr/share/viewer/demo/"
+        wanted = {"/usr/bin/viewer", "/usr/bin/viewer-demo",
+                  "/usr/share/applications/viewer.desktop",
+                  "/usr/share/icons/hicolor/scalable/apps/viewer.svg",
+                  demo + harness.CAPTURE_FOLDER + "/"}
+        wanted |= {demo + n for n in os.listdir(scene) if os.path.isfile(os.path.join(scene, n))}
+        self.assertEqual(wanted - names, set())
+        leftovers = [n for n in names if n.startswith(demo + harness.CAPTURE_FOLDER + "/")]
+        self.assertEqual(leftovers, [demo + harness.CAPTURE_FOLDER + "/"],
+                         "captures of earlier runs are not part of the scene")
+        for program in ("viewer", "viewer-demo"):
+            self.assertTrue(os.access(os.path.join(self.root, "usr/bin", program), os.X_OK))
+
+    def test_declares_the_libraries_the_driver_and_a_japanese_font(self):
+        depends = deb_field(self.deb, "Depends")
+        for package in ("libsdl2-2.0-0", "libfontconfig1", "libfreetype6", "libepoxy0",
+                        "libgl1", "fonts-ipafont-gothic"):
+            self.assertIn(package, depends)
+        self.assertEqual(deb_field(self.deb, "Architecture"), "amd64")
+
+    def test_menu_entry_is_valid_and_names_what_the_package_holds(self):
+        path = os.path.join(self.root, "usr/share/applications/viewer.desktop")
+        check = subprocess.run(["desktop-file-validate", path], capture_output=True, text=True)
+        self.assertEqual((check.returncode, check.stdout + check.stderr), (0, ""))
+        entry = desktop_entry(self.root)
+        self.assertEqual(entry["Categories"].split(";")[:2], ["Graphics", "Viewer"])
+        self.assertTrue(os.access(os.path.join(self.root, "usr/bin", entry["Exec"].split()[0]),
+                                  os.X_OK))
+        icon = "usr/share/icons/hicolor/scalable/apps/%s.svg" % entry["Icon"]
+        self.assertTrue(os.path.isfile(os.path.join(self.root, icon)), icon)
+
+    def test_menu_command_draws_the_demo_scene_from_a_copy_of_its_own(self):
+        data = os.path.join(self.work, "data")
+        command = os.path.join(self.root, "usr/bin", desktop_entry(self.root)["Exec"])
+        with harness.Session(None, scene, os.path.join(build, "viewer")) as built:
+            expected = built.start().picture()
+            self.assertEqual(built.quit(), 0)
+        with harness.Session(None, None, command, env={"XDG_DATA_HOME": data}) as installed:
+            picture = installed.start().picture()
+            self.assertLess(mean_difference(picture, expected), 0.5)
+            copy = os.path.join(data, "viewer", "demo")
+            self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(scene)))
+
+            captures = os.path.join(copy, harness.CAPTURE_FOLDER)
+            installed.hold_until("Return", lambda: os.listdir(captures))
+            window_class = harness.run(["xprop", "-id", str(installed.window), "WM_CLASS"],
+                                       installed.env).decode()
+            self.assertIn('"%s"' % desktop_entry(self.root)["StartupWMClass"], window_class)
+            self.assertEqual(installed.quit(), 0)
+
+
+def main():
+    global build, scene
+    build, scene = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    tools = harness.TOOLS + ("dpkg-deb", "desktop-file-validate", "xprop")
+    missing = [t for t in tools if shutil.which(t) is None]
+    if missing:
+        print("skipped: missing " + " ".join(missing), file=sys.stderr)
+        return harness.SKIP
+    result = unittest.main(argv=sys.argv[:1], exit=False, verbosity=2).result
+    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
