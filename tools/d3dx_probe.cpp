@@ -7,6 +7,8 @@
 //   d3dx_probe FILE.x --time N   loads N times with each and prints the mean times and ratio
 //   d3dx_probe FILE.x --fallback the ID3DXMesh the viewer builds from our loader's result when
 //                                D3DX refuses a file, printed like D3DX's
+//   d3dx_probe FILE.x --check    whether D3DX's mesh passes the viewer's mesh check (exit 0) or
+//                                which rule it breaks first (exit 1)
 //
 // It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
 
@@ -169,11 +171,20 @@ int printFallbackMesh(const char* fileName, IDirect3DDevice9* device) {
     return 0;
 }
 
+int printMeshCheck(ID3DXMesh* mesh, DWORD materialCount) {
+    const char* const verdicts[] = {"sound", "counts unlike buffers", "index past vertices",
+                                    "attribute past materials", "unreadable buffers"};
+    const MeshFault fault = d3dxMeshFault(mesh, materialCount);
+    std::printf("check %s\n", verdicts[static_cast<int>(fault)]);
+    return fault == MeshFault::none ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: d3dx_probe FILE.x [--ours | --time N]\n");
+        std::fprintf(stderr,
+                     "usage: d3dx_probe FILE.x [--ours | --time N | --fallback | --check]\n");
         return 2;
     }
     const char* fileName = argv[1];
@@ -206,6 +217,9 @@ int main(int argc, char** argv) {
     if (FAILED(result)) {
         std::printf("error d3dx 0x%08lx\n", static_cast<unsigned long>(result));
         return 1;
+    }
+    if (argc > 2 && std::strcmp(argv[2], "--check") == 0) {
+        return printMeshCheck(mesh, materialCount);
     }
     printD3dxMesh(mesh, materials, materialCount);
     return 0;

@@ -4,6 +4,8 @@
     python3 tools/make_demo_scene.py                  # remakes assets/demo/
     python3 tools/make_demo_scene.py --out DIR --triangles 200000
                                                       # a heavy model for frame-rate checks
+    python3 tools/make_demo_scene.py --out DIR --in-frames
+                                                      # the model as parts under nested frames
 
 The scene: model.x, a toy rocket of revolved surfaces (a striped, windowed body with a
 texture, a red nose cone, a grey nozzle and four blue fins); kabe.x, a brick wall behind it;
@@ -200,29 +202,42 @@ def add_fin(mesh, angle, material):
         mesh.add_quad(*corners, material, normal)
 
 
-def rocket(detail):
-    """About 1.2 units tall, centred on the origin, standing along +y."""
+def rocket_parts(detail):
+    """About 1.2 units tall, centred on the origin, standing along +y: the body, the nose cone,
+    the nozzle and the fins, one mesh each, each drawn with its own material 0."""
     segments = 48 * detail
-    mesh = Mesh()
-    body = sampled(lambda h: (0.22, h), -0.35, 0.25, 6 * detail)
-    add_lathe(mesh, body, segments, 0)
+    body, nose, nozzle, fins = Mesh(), Mesh(), Mesh(), Mesh()
+    add_lathe(body, sampled(lambda h: (0.22, h), -0.35, 0.25, 6 * detail), segments, 0)
 
     def nose_radius(h):
         t = (h - 0.25) / 0.37
         return 0.22 * math.sqrt(max(0.0, 1 - t * t)) * (1 - 0.25 * t)
 
-    nose = sampled(lambda h: (nose_radius(h), h), 0.25, 0.62, 14 * detail)
-    nose[-1] = (0.0, 0.62)
-    add_lathe(mesh, nose, segments, 1)
+    nose_profile = sampled(lambda h: (nose_radius(h), h), 0.25, 0.62, 14 * detail)
+    nose_profile[-1] = (0.0, 0.62)
+    add_lathe(nose, nose_profile, segments, 0)
 
     def nozzle_radius(h):
         t = (-0.35 - h) / 0.22
         return 0.22 - 0.12 * math.sin(t * math.pi * 0.7)
 
-    nozzle = sampled(lambda h: (nozzle_radius(h), h), -0.57, -0.35, 8 * detail)
-    add_lathe(mesh, nozzle, segments, 2)
+    add_lathe(nozzle, sampled(lambda h: (nozzle_radius(h), h), -0.57, -0.35, 8 * detail),
+              segments, 0)
     for k in range(4):
-        add_fin(mesh, math.pi / 4 + k * math.pi / 2, 3)
+        add_fin(fins, math.pi / 4 + k * math.pi / 2, 0)
+    return [body, nose, nozzle, fins]
+
+
+def rocket(detail):
+    """The parts in one mesh, part k drawn with material k."""
+    mesh = Mesh()
+    for material, part in enumerate(rocket_parts(detail)):
+        first = len(mesh.positions)
+        mesh.positions += part.positions
+        mesh.normals += part.normals
+        mesh.uvs += part.uvs
+        mesh.faces += [tuple(first + v for v in face) for face in part.faces]
+        mesh.face_materials += [material] * len(part.faces)
     return mesh
 
 
@@ -258,13 +273,13 @@ def numbers(values):
     return ";".join(f"{v:.6f}" for v in values) + ";"
 
 
-def x_file_text(name, mesh, materials):
-    """The mesh as a text .x file with normals, texture coordinates and materials."""
+def mesh_text(name, mesh, materials):
+    """A Mesh object with normals, texture coordinates and materials."""
     def listing(rows, indent="  "):
         return ",\n".join(indent + row for row in rows) + ";\n"
 
     faces = [f"3;{a},{b},{c};" for a, b, c in mesh.faces]
-    out = ["xof 0303txt 0032\n\n", f"Mesh {name} {{\n", f"  {len(mesh.positions)};\n"]
+    out = [f"Mesh {name} {{\n", f"  {len(mesh.positions)};\n"]
     out.append(listing([numbers(p) for p in mesh.positions]))
     out.append(f"  {len(faces)};\n" + listing(faces))
     out.append("  MeshNormals {\n")
@@ -286,6 +301,57 @@ def x_file_text(name, mesh, materials):
     return "".join(out)
 
 
+def x_file_text(name, mesh, materials):
+    """The mesh as a text .x file."""
+    return "xof 0303txt 0032\n\n" + mesh_text(name, mesh, materials)
+
+
+def frame_text(name, height, inside):
+    """A frame that lifts what it holds by height along y."""
+    matrix = numbers((1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, height, 0, 1)).replace(";", ",")
+    return (f"Frame {name} {{\n  FrameTransformMatrix {{ {matrix[:-1]};; }}\n"
+            + inside + "}\n")
+
+
+def lowered(mesh, height):
+    moved = Mesh()
+    moved.positions = [(x, y - height, z) for x, y, z in mesh.positions]
+    moved.normals, moved.uvs = mesh.normals, mesh.uvs
+    moved.faces, moved.face_materials = mesh.faces, mesh.face_materials
+    return moved
+
+
+def unshared(mesh):
+    """Three vertices of its own for every triangle, as many exporters write a mesh."""
+    flat = Mesh()
+    for face, material in zip(mesh.faces, mesh.face_materials):
+        flat.faces.append(tuple(flat.add_vertex(mesh.positions[v], mesh.normals[v], mesh.uvs[v])
+                                for v in face))
+        flat.face_materials.append(material)
+    return flat
+
+
+def rocket_in_frames_text():
+    """The rocket as a modelling program exports a model of parts: one mesh per part, each in
+    a frame nested in its parent's and placed by the frames' translations. Merged in file
+    order it is the one-mesh rocket, its parts reordered: fins, nozzle, body, nose.
+
+    The fins, first, share vertices between their triangles (32 vertices, 48 indices); the
+    other parts do not. Wine's D3DX offsets each later part's indices by the indices before it
+    instead of the vertices, so the last part's indices run 16 past the merged mesh's vertices,
+    and anything that indexes the merged mesh reads and writes past its buffers."""
+    body, nose, nozzle, fins = rocket_parts(1)
+    body_material, nose_material, nozzle_material, fin_material = ROCKET_MATERIALS
+    tail_frame = frame_text(
+        "Tail", -0.35, mesh_text("FinSet", lowered(fins, -0.35), [fin_material])
+        + mesh_text("Nozzle", lowered(unshared(nozzle), -0.35), [nozzle_material]))
+    nose_frame = frame_text("Nose", 0.25, mesh_text("NoseCone", lowered(unshared(nose), 0.25),
+                                                    [nose_material]))
+    body_frame = frame_text("Body", 0.0, mesh_text("Hull", unshared(body), [body_material])
+                            + nose_frame)
+    return "xof 0303txt 0032\n\n" + frame_text("Rocket", 0.0, tail_frame + body_frame)
+
+
 def write_text(path, text):
     with open(path, "w", encoding="ascii", newline="\n") as f:
         f.write(text)
@@ -304,13 +370,17 @@ def main():
     parser.add_argument("--out", default=os.path.join(here, "..", "assets", "demo"))
     parser.add_argument("--triangles", type=int, default=0,
                         help="make the model at least this many triangles")
+    parser.add_argument("--in-frames", action="store_true",
+                        help="write the model as one mesh per part under nested frames")
     args = parser.parse_args()
 
     os.makedirs(os.path.join(args.out, CAPTURE_FOLDER), exist_ok=True)
     keep = os.path.join(args.out, CAPTURE_FOLDER, ".gitkeep")
     open(keep, "a").close()
     model = rocket(detail_for(args.triangles) if args.triangles else 1)
-    write_text(os.path.join(args.out, "model.x"), x_file_text("Rocket", model, ROCKET_MATERIALS))
+    write_text(os.path.join(args.out, "model.x"),
+               rocket_in_frames_text() if args.in_frames
+               else x_file_text("Rocket", model, ROCKET_MATERIALS))
     write_text(os.path.join(args.out, "kabe.x"), x_file_text("Wall", wall(), WALL_MATERIALS))
     write_bmp(os.path.join(args.out, WALL_TEXTURE), 256, 256, brick_pixel)
     write_bmp(os.path.join(args.out, BODY_TEXTURE), 256, 128, body_pixel)

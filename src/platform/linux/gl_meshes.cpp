@@ -5,6 +5,7 @@
 // fixed function lights. Links libepoxy.
 
 #include "gfx/graphics.h"
+#include "gfx/mesh_check.h"
 
 #include "gl_device.h"
 #include "linux_platform.h"
@@ -182,6 +183,11 @@ GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t, DeviceHandle d
     const std::string path = utf8FromCp932(fileName);
     if (device == nullptr || !loadXFile(path.c_str(), loaded, error)) {
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), error.c_str());
+        return invalidData;
+    }
+    if (meshFault(loaded) != MeshFault::none) {
+        std::fprintf(stderr, "viewer: %s: the mesh indexes past its vertices or materials\n",
+                     path.c_str());
         return invalidData;
     }
     mesh = uploadMesh(loaded);

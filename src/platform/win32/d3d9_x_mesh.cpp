@@ -113,6 +113,55 @@ std::vector<MeshMaterial> meshMaterials(const XMesh& loaded) {
 
 namespace {
 
+// The sizes in bytes of the mesh's vertex and index buffers, and the width of its indices.
+bool describeBuffers(ID3DXMesh* mesh, MeshBuffers& buffers) {
+    IDirect3DVertexBuffer9* vertexBuffer = nullptr;
+    IDirect3DIndexBuffer9* indexBuffer = nullptr;
+    D3DVERTEXBUFFER_DESC vertexDescription{};
+    D3DINDEXBUFFER_DESC indexDescription{};
+    if (SUCCEEDED(mesh->GetVertexBuffer(&vertexBuffer))) {
+        vertexBuffer->GetDesc(&vertexDescription);
+        vertexBuffer->Release();
+    }
+    if (SUCCEEDED(mesh->GetIndexBuffer(&indexBuffer))) {
+        indexBuffer->GetDesc(&indexDescription);
+        indexBuffer->Release();
+    }
+    buffers.vertexBytes = vertexDescription.Size;
+    buffers.indexBytes = indexDescription.Size;
+    buffers.wideIndices = indexDescription.Format == D3DFMT_INDEX32;
+    return vertexBuffer != nullptr && indexBuffer != nullptr;
+}
+
+} // namespace
+
+MeshFault d3dxMeshFault(ID3DXMesh* mesh, DWORD materialCount) {
+    MeshBuffers buffers;
+    buffers.faceCount = mesh->GetNumFaces();
+    buffers.vertexCount = mesh->GetNumVertices();
+    buffers.vertexStride = mesh->GetNumBytesPerVertex();
+    buffers.materialCount = materialCount;
+    if (!describeBuffers(mesh, buffers)) {
+        return MeshFault::unreadableBuffers;
+    }
+    void* indices = nullptr;
+    DWORD* attributes = nullptr;
+    if (FAILED(mesh->LockIndexBuffer(D3DLOCK_READONLY, &indices))) {
+        return MeshFault::unreadableBuffers;
+    }
+    MeshFault fault = MeshFault::unreadableBuffers;
+    if (SUCCEEDED(mesh->LockAttributeBuffer(D3DLOCK_READONLY, &attributes))) {
+        buffers.indices = indices;
+        buffers.attributes = reinterpret_cast<const std::uint32_t*>(attributes);
+        fault = meshFault(buffers);
+        mesh->UnlockAttributeBuffer();
+    }
+    mesh->UnlockIndexBuffer();
+    return fault;
+}
+
+namespace {
+
 HRESULT fillMesh(const XMesh& loaded, bool wideIndices, ID3DXMesh* mesh) {
     void* data = nullptr;
     HRESULT result = mesh->LockVertexBuffer(0, &data);
@@ -150,7 +199,7 @@ HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevic
     mesh = nullptr;
     materials.clear();
     const std::size_t triangles = loaded.attributes.size();
-    if (triangles == 0 || loaded.vertices.empty()) {
+    if (triangles == 0 || loaded.vertices.empty() || meshFault(loaded) != MeshFault::none) {
         return E_FAIL;
     }
     // 32-bit indices when the load asks for them or the mesh needs them.

@@ -1,10 +1,11 @@
 // Turns what our own .x loader read into mesh data: the triangle order grouped by material,
 // the index list in that order, one range per material, the material records — and, from
-// these, the ID3DXMesh that D3DXLoadMeshFromX would give. Shared by the D3DX helpers (files
-// D3DX refuses) and our own mesh (no D3DX at all).
+// these, the ID3DXMesh that D3DXLoadMeshFromX would give; and the check of a mesh that D3DX
+// made. Shared by the D3DX helpers (files D3DX refuses) and our own mesh (no D3DX at all).
 #pragma once
 
 #include "gfx/graphics.h"
+#include "gfx/mesh_check.h"
 #include "xfile/x_mesh.h"
 
 #include <d3dx9.h>
@@ -33,9 +34,14 @@ std::vector<D3DXATTRIBUTERANGE> attributeTable(const XMesh& loaded,
                                                const std::vector<std::uint32_t>& order);
 std::vector<MeshMaterial> meshMaterials(const XMesh& loaded);
 
+// Checks a mesh that D3DX made before anything else touches it: its counts against its buffers'
+// sizes, and its indices and attributes through read-only locks.
+MeshFault d3dxMeshFault(ID3DXMesh* mesh, DWORD materialCount);
+
 // A mesh in the loaded mesh's vertex format made with the given D3DXCreateMeshFVF, 32-bit
 // indices when 16 bits cannot hold them, its triangles sorted by material with the attribute
-// table set, so subset i draws the triangles of material i.
+// table set, so subset i draws the triangles of material i. A loaded mesh that fails the
+// mesh check makes no mesh.
 HRESULT createMeshFromLoadedX(const XMesh& loaded, DWORD options, IDirect3DDevice9* device,
                               decltype(&D3DXCreateMeshFVF) createMeshFvf, ID3DXMesh*& mesh,
                               std::vector<MeshMaterial>& materials);

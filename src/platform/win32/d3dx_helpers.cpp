@@ -48,7 +48,7 @@ std::vector<MeshMaterial> copyMaterialList(ID3DXBuffer* buffer, DWORD count) {
 }
 
 // D3DX refuses many real files (templates used undeclared, short material lists, numbers as
-// frame names); our own reader stands in for it then.
+// frame names) and gives some others unsound; our own reader stands in for it then.
 HRESULT loadMeshWithOwnReader(const char* fileName, DWORD options, IDirect3DDevice9* device,
                               MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
     XMesh loaded;
@@ -79,11 +79,17 @@ HRESULT loadMeshFromX(const char* fileName, DWORD options, IDirect3DDevice9* dev
     ID3DXBuffer* materialBuffer = nullptr;
     DWORD materialCount = 0;
     ID3DXMesh* loaded = nullptr;
-    const HRESULT result =
+    HRESULT result =
         d3dx().loadMeshFromX(fromCodePage932(fileName).c_str(), options, device, nullptr,
                              &materialBuffer, nullptr, &materialCount, &loaded);
     mesh = nullptr;
     materials.clear();
+    // Nothing may index D3DX's mesh before it is checked: Wine's D3DX merges some files of
+    // several meshes into indices past the vertices, and adjacency then corrupts the heap.
+    if (SUCCEEDED(result) && d3dxMeshFault(loaded, materialCount) != MeshFault::none) {
+        loaded->Release();
+        result = E_FAIL;
+    }
     if (SUCCEEDED(result)) {
         sortByAttribute(loaded);
         mesh = reinterpret_cast<MeshHandle>(loaded);

@@ -68,7 +68,7 @@ HRESULT loadMeshFromX(const char* fileName, DWORD, IDirect3DDevice9* device, Mes
     XMesh loaded;
     std::string error;
     if (!loadXFileByName(fileName, loaded, error) || loaded.attributes.empty() ||
-        loaded.vertices.empty()) {
+        loaded.vertices.empty() || meshFault(loaded) != MeshFault::none) {
         return E_FAIL;
     }
     auto created = std::make_unique<MeshData>();
