@@ -439,8 +439,8 @@ class Session:
                 raise AssertionError("%s and %s never brought %s to %s within %d s" % (
                     increase, decrease, value, target, timeout))
             keys = increase if target > value else decrease
-            if per_frame:
-                frames = max(1, int(abs(target - value) / per_frame / 2))
+            if per_frame:  # at most four times the last hold: a rate read from noise misleads
+                frames = max(1, min(4 * frames, int(abs(target - value) / per_frame / 2)))
             self.hold(keys, frames)
             new = measure()
             moved = (new - value) * (1 if keys == increase else -1)
