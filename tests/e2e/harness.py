@@ -39,9 +39,14 @@ SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
 # A hold of this many frames is "several frames" for a program that polls its keys once a frame.
 HOLD_FRAMES = 3
-# The frames a released key stays up before it goes down again: a poll between the two
-# presses sees it up whichever frame the release lands in.
-RELEASE_FRAMES = 2
+# The frames a program may have polled its keys for and not yet presented: Direct3D 9 lets
+# three frames queue behind Present (Wine draws them on a thread of its own), and one more
+# may have polled before a key changed and present after. Under load the queue is full, so
+# that many frames presented after a key went down may not have seen it.
+PRESENT_LAG = 3 + 1
+# The frames a released key stays up before it goes down again, so that a poll between the
+# two presses sees it up.
+RELEASE_FRAMES = PRESENT_LAG + 1
 WINE_SESSION_ATTEMPTS = 3
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
@@ -338,7 +343,7 @@ class Session:
             last = seen[-3:]
             band = last[-1][1][:592 * 100 * 3]
             return len(last) == 3 and last[0][1] == last[1][1] == last[2][1] and \
-                last[2][0] - last[0][0] >= 2 and band != band[:3] * (len(band) // 3)
+                last[2][0] - last[0][0] > PRESENT_LAG and band != band[:3] * (len(band) // 3)
         self.wait(steady, 90, "no steady picture")
 
     def client(self):
@@ -398,16 +403,20 @@ class Session:
             self.released_at[key] = now
 
     def hold(self, keys, frames=HOLD_FRAMES, focus=True):
-        """Holds keys down until at least frames frames have polled them down, then releases
-        them. A poll can run just before a key goes down and present just after, so the
-        first frame after the press does not count. frames=1 is a tap of one to three
-        frames. focus=False leaves the keys to whichever window has the focus, while the
-        viewer's frames are still counted."""
+        """Holds keys down until at least frames frames have polled them down, whatever the
+        load, then releases them. focus=False leaves the keys to whichever window has the
+        focus, while the viewer's frames are still counted."""
         if focus:
             self.focus()
+        self.press(keys, frames + PRESENT_LAG)
+
+    def press(self, keys, presented):
+        """Holds keys down until presented more frames have been presented: without load
+        the viewer polls them down that many frames, give or take one; with its frame queue
+        full, fewer or none (hold() counts on none)."""
         self.key_down(keys)
         try:
-            self.wait_frames(frames + 1)
+            self.wait_frames(presented)
         finally:
             self.key_up(keys)
 
@@ -441,7 +450,8 @@ class Session:
             keys = increase if target > value else decrease
             if per_frame:  # at most four times the last hold: a rate read from noise misleads
                 frames = max(1, min(4 * frames, int(abs(target - value) / per_frame / 2)))
-            self.hold(keys, frames)
+            self.focus()
+            self.press(keys, frames + 1)  # the first may have polled before the press
             new = measure()
             moved = (new - value) * (1 if keys == increase else -1)
             value = new
