@@ -7,8 +7,9 @@
 #                                   fuzz the .x loader), desktop-file-utils (to check the .deb)
 #   scripts/install-deps.sh build   cxx, cross and unit together
 #   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
-#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick: a virtual display and its tools,
-#                                   setxkbmap and a Mincho font for the native scenarios
+#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick, the X libraries the harness calls
+#                                   (Damage, XTest): a virtual display and its tools, setxkbmap
+#                                   and a Mincho font for the native scenarios
 # Needs root (or sudo) when something is missing. Where there is no apt-get (another
 # distribution), or no way to become root, it installs nothing: it checks what is there by
 # pkg-config modules, commands and fontconfig, and names what is missing.
@@ -19,9 +20,10 @@ native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev 
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
 cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils)
-wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
-    libgl1-mesa-dri python3)
-xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick fonts-ipafont-mincho python3)
+wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
+    locales fonts-ipafont-gothic libgl1-mesa-dri python3)
+xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick libx11-6 libxdamage1 libxtst6
+    fonts-ipafont-mincho python3)
 
 # How each package shows itself without the Debian package database: "pc:" a pkg-config
 # module, "cmd:" a command, "font:" a fontconfig language; "-" cannot be told from outside.
@@ -33,7 +35,8 @@ declare -A probes=(
     [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=-
     [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
     [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo
-    [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=-
+    [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=- [libx11-6]=- [libxdamage1]=-
+    [libxtst6]=-
     [imagemagick]=cmd:import [locales]=- [python3]=cmd:python3
 )
 

@@ -3,9 +3,14 @@ binary as it is. A scenario opens a Session per case:
 
     s = harness.Session(self, scene_dir)   # cleaned up when the case ends
     s.start()                              # waits for the window and a steady picture
+    s.hold("d s", frames=5)                # keys seen down by at least 5 frames
     s.hold_until("Right", lambda: ...)     # keys are held until a condition holds
+    s.reach(measure, target, tolerance, "Right", "Left")  # a position, by feedback
     picture = s.picture()                  # the client area as an Image
     image = s.capture()                    # Enter, then the new BMP as an Image
+
+Time is counted in the frames the viewer presents (xframes.py counts them from the X server),
+never in seconds: load changes how long a case takes, not what the viewer sees.
 
 Without a window manager Wine leaves a window's frame undrawn and the X window carrying the
 title is exactly the Win32 client area, so its position is the client origin.
@@ -13,6 +18,7 @@ Exit code 77 (skip) when Wine or the X tools are missing.
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shutil
@@ -23,12 +29,25 @@ import tempfile
 import time
 import unittest
 
+import xframes
+
 SKIP = 77
 TITLE = "ビューア"
 CAPTURE_FOLDER = "抜き取り画像保存フォルダ"
 FILTER_IMAGE = "フィルター画像.bmp"
 SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
+# A hold of this many frames is "several frames" for a program that polls its keys once a frame.
+HOLD_FRAMES = 3
+# The frames a program may have polled its keys for and not yet presented: Direct3D 9 lets
+# three frames queue behind Present (Wine draws them on a thread of its own), and one more
+# may have polled before a key changed and present after. Under load the queue is full, so
+# that many frames presented after a key went down may not have seen it.
+PRESENT_LAG = 3 + 1
+# The frames a released key stays up before it goes down again, so that a poll between the
+# two presses sees it up.
+RELEASE_FRAMES = PRESENT_LAG + 1
+WINE_SESSION_ATTEMPTS = 3
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
 options = argparse.Namespace(exe=None, scene=None)
@@ -109,6 +128,23 @@ def boot_prefix(display):
     return cached
 
 
+def probe_exe():
+    """The Direct3D 9 probe of session_probe/, built with MinGW-w64 once per version of its
+    source and kept in the temp folder."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "session_probe",
+                          "d3d9_probe.c")
+    with open(source, "rb") as f:
+        version = hashlib.sha256(f.read()).hexdigest()[:12]
+    exe = os.path.join(tempfile.gettempdir(), "viewer-e2e-probe-%d-%s.exe" % (os.getuid(),
+                                                                              version))
+    if not os.path.isfile(exe):
+        building = exe + ".%d" % os.getpid()
+        subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"],
+                       check=True)
+        os.replace(building, exe)
+    return exe
+
+
 class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
@@ -123,16 +159,15 @@ class Session:
             test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
+        self.proc = self.window = self.x = None
+        self.released_at = {}  # key: the frame count when it went up
+        self.output_path = os.path.join(self.root, "output.txt")
         self.display = self._start_display()
-        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env = dict(os.environ, DISPLAY=self.display, **(env or {}))
         if self.wine:
             self.prefix = os.path.join(self.root, "prefix")
-            shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
             self.d3dx = not NO_D3DX if d3dx is None else d3dx
-            self.env = wine_env(self.prefix, self.display, self.d3dx)
-        self.env.update(env or {})
-        self.proc = self.window = None
-        self.output_path = os.path.join(self.root, "output.txt")
+            self._set_up_wine_session(env or {})
 
     def __enter__(self):
         return self
@@ -144,7 +179,8 @@ class Session:
         """A new Xvfb server on a display number it chooses itself, so that parallel runs
         never share one. -noreset: by default the server resets whenever its last client
         leaves and drops any client still connecting, so a program starting while one of our
-        xdotool calls ends could fail to open the display (Wine then has no desktop)."""
+        xdotool calls ends could fail to open the display (Wine then has no desktop). The
+        harness's own connection (frame counts and keys) opens with it."""
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN,
@@ -155,7 +191,78 @@ class Session:
             number = answer.readline().strip()
         if not number:
             raise RuntimeError("Xvfb did not start")
+        self.x = xframes.Connection(":" + number)
         return ":" + number
+
+    def _set_up_wine_session(self, env):
+        """A copy of the booted prefix and a Wine session on this display that is up before
+        the viewer starts: a session can fail on its own (a desktop with no display driver,
+        shared memory that cannot be mapped), and that is no fault of the viewer's. A failed
+        session is set up anew, on a new display, and the output says so; the viewer itself
+        is only ever started once."""
+        for attempt in range(1, WINE_SESSION_ATTEMPTS + 1):
+            shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
+            self.env = dict(wine_env(self.prefix, self.display, self.d3dx), **env)
+            problem = self._wine_session_problem()
+            if problem is None:
+                return
+            print("harness: the Wine session on display %s did not come up (%s); "
+                  "setting it up anew (attempt %d of %d)" % (
+                      self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
+                  file=sys.stderr, flush=True)
+            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            self.x.close()
+            self.xvfb.kill()
+            self.xvfb.wait()
+            self.display = self._start_display()
+        raise RuntimeError("no Wine session came up in %d attempts" % WINE_SESSION_ATTEMPTS)
+
+    def _wine_session_problem(self):
+        """What is wrong with the session's Wine, or None: the server kept running (so that
+        what is checked here is what the viewer gets), the start-up done, the desktop
+        process running and a Direct3D 9 object made by a probe."""
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        log = os.path.join(self.root, "session-check.txt")
+        # Into a file, not a pipe: the server and the desktop process it starts keep their
+        # output open for as long as they run.
+        with open(log, "ab") as output:
+            try:
+                code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
+                                      stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                                      timeout=120).returncode
+            except subprocess.TimeoutExpired:
+                return "the Direct3D 9 probe did not end within 120 s"
+        if code != 0:
+            with open(log, errors="replace") as f:
+                said = f.read().strip().splitlines()
+            return "the Direct3D 9 probe ended with %d%s" % (
+                code, ": " + said[-1] if said else "")
+        deadline = time.monotonic() + 60
+        while self.wine_processes("wineboot.exe"):
+            if time.monotonic() > deadline:
+                return "wineboot still running after 60 s"
+            time.sleep(0.1)
+        if not self.wine_processes("explorer.exe"):
+            return "no explorer.exe, the desktop process"
+        return None
+
+    def wine_processes(self, name):
+        """The processes of this session's Wine prefix that run the program name."""
+        prefix = ("WINEPREFIX=" + self.prefix).encode()
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    program = f.read().split(b"\0")[0].replace(b"\\", b"/")
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    environment = f.read().split(b"\0")
+            except OSError:
+                continue
+            if os.path.basename(program).lower() == name.encode() and prefix in environment:
+                found.append(int(pid))
+        return found
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
@@ -192,6 +299,8 @@ class Session:
         self.proc = self.launch([self.exe])
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
+        # Wine draws the picture into a child window; its drawing damages the titled one too.
+        self.x.watch(self.window)
         if steady:
             self.wait_for_steady_picture()
             if self.wine and self.d3dx_loaded() != self.d3dx:
@@ -223,16 +332,20 @@ class Session:
 
     def wait_for_steady_picture(self):
         """Waits until the top band, where the filter and the texts are always drawn, is not
-        one colour, and the whole picture is the same in three screenshots in a row. Before
-        the first frame the window shows its background brush and the button's black area
-        for a second or more: not one colour, but not yet a picture either."""
-        seen = []
+        one colour, and the whole picture has stayed the same in three screenshots or more
+        while more than PRESENT_LAG frames were presented (a stalled viewer's picture is
+        steady too, and a heavy scene may present a frame a second). Before the first frame
+        the window shows its background brush and the button's black area for a second or
+        more: not one colour, but not yet a picture either."""
+        same = []  # (frame count, picture) of the screenshots equal to the last one
 
         def steady():
-            seen.append(self.picture().rgb)
-            last = seen[-3:]
-            band = last[-1][:592 * 100 * 3]
-            return len(last) == 3 and last[0] == last[1] == last[2] and \
+            frames, picture = self.frames(), self.picture().rgb
+            if same and same[-1][1] != picture:
+                same.clear()
+            same.append((frames, picture))
+            band = picture[:592 * 100 * 3]
+            return len(same) >= 3 and frames - same[0][0] > PRESENT_LAG and \
                 band != band[:3] * (len(band) // 3)
         self.wait(steady, 90, "no steady picture")
 
@@ -258,28 +371,101 @@ class Session:
     def xdo(self, *args):
         run(["xdotool"] + [str(a) for a in args], self.env)
 
-    def hold(self, keys, seconds=0.3):
-        """Holds keys (blank-separated) long enough for several frames of a polling program."""
-        self.focus()
-        self.xdo("keydown", *keys.split())
-        time.sleep(seconds)
-        self.xdo("keyup", *keys.split())
+    def frames(self):
+        """How many frames the viewer has presented since its window appeared."""
+        return self.x.count()
 
-    def hold_until(self, keys, condition, timeout=30, stretch=None):
-        """Holds the keys down until the condition holds, and returns its result. A frame
-        under load can take longer than any fixed hold, and a key pressed and released within
-        one frame is never seen, so the keys stay down while the condition is checked. With a
-        stretch they are held in stretches of that length instead, for a condition that
-        moving too far would spoil."""
-        if stretch:
-            return self.wait(lambda: condition() or self.hold(keys, stretch), timeout,
-                             "holding %s never got there" % keys)
+    def wait_frames(self, count, timeout=60):
+        """Waits until count more frames have been presented; returns the new total."""
+        target = self.frames() + count
+        deadline = time.monotonic() + timeout
+        while self.frames() < target:
+            if self.proc is not None and self.proc.poll() is not None:
+                raise AssertionError("the viewer ended with %d" % self.proc.returncode)
+            if time.monotonic() > deadline:
+                raise AssertionError("%d frames presented within %d s" % (
+                    count - target + self.frames(), timeout))
+            self.x.wait_for_events(0.5)
+        return self.frames()
+
+    def key_down(self, keys):
+        """Presses keys (blank-separated X key names), each only after RELEASE_FRAMES frames
+        have been presented since it was last released."""
+        for key in keys.split():
+            if key in self.released_at:
+                behind = self.released_at[key] + RELEASE_FRAMES - self.frames()
+                if behind > 0:
+                    self.wait_frames(behind)
+            self.x.key(key, True)
+
+    def key_up(self, keys):
+        for key in keys.split():
+            self.x.key(key, False)
+        now = self.frames()
+        for key in keys.split():
+            self.released_at[key] = now
+
+    def hold(self, keys, frames=HOLD_FRAMES, focus=True):
+        """Holds keys down until at least frames frames have polled them down, whatever the
+        load, then releases them. focus=False leaves the keys to whichever window has the
+        focus, while the viewer's frames are still counted."""
+        if focus:
+            self.focus()
+        self.press(keys, frames + PRESENT_LAG)
+
+    def press(self, keys, presented):
+        """Holds keys down until presented more frames have been presented: without load
+        the viewer polls them down that many frames, give or take one; with its frame queue
+        full, fewer or none (hold() counts on none)."""
+        self.key_down(keys)
+        try:
+            self.wait_frames(presented)
+        finally:
+            self.key_up(keys)
+
+    def hold_until(self, keys, condition, timeout=30):
+        """Holds the keys down until the condition holds, and returns its result: for a
+        change that may go on past the condition (a value that stops at its limit, a file
+        written), since the keys stay down while the condition is checked. A place between
+        two limits is found by reach()."""
         self.focus()
-        self.xdo("keydown", *keys.split())
+        self.key_down(keys)
         try:
             return self.wait(condition, timeout, "holding %s never got there" % keys)
         finally:
-            self.xdo("keyup", *keys.split())
+            self.key_up(keys)
+
+    def reach(self, measure, target, tolerance, increase, decrease, timeout=60):
+        """Brings measure() to within tolerance of target by feedback, and returns it: holds
+        increase (keys that raise the measure) or decrease (keys that lower it), for about
+        half the frames the remaining distance needs at the rate seen so far, so it steps
+        back after an overshoot and ends in taps of one frame. A measure read from the
+        picture is noisy, so a key fails the case only when its holds have moved the measure
+        the wrong way by more than the tolerance in all. The tolerance should span a few
+        frames' change."""
+        deadline = time.monotonic() + timeout
+        value, per_frame, frames = measure(), None, 1
+        moved_by = {increase: 0, decrease: 0}  # by each key, counted its own way
+        while abs(target - value) > tolerance:
+            if time.monotonic() > deadline:
+                raise AssertionError("%s and %s never brought %s to %s within %d s" % (
+                    increase, decrease, value, target, timeout))
+            keys = increase if target > value else decrease
+            if per_frame:  # at most four times the last hold: a rate read from noise misleads
+                frames = max(1, min(4 * frames, int(abs(target - value) / per_frame / 2)))
+            self.focus()
+            self.press(keys, frames + 1)  # the first may have polled before the press
+            new = measure()
+            moved = (new - value) * (1 if keys == increase else -1)
+            value = new
+            moved_by[keys] += moved
+            if moved_by[keys] < -tolerance:
+                raise AssertionError("%s moved the measure the wrong way, to %s" % (keys, value))
+            if moved > 0:
+                per_frame = moved / (frames + 1)
+            else:  # not yet in sight, or held too briefly to show: longer next time
+                per_frame, frames = None, min(2 * frames, 64)
+        return value
 
     def click(self, x, y):
         cx, cy, _, _ = self.client()
@@ -318,6 +504,8 @@ class Session:
         return self.proc.returncode
 
     def close(self):
+        if self.x is not None:
+            self.x.close()
         if self.proc is not None and self.proc.poll() is None:
             os.killpg(self.proc.pid, 9)
         if self.wine:
@@ -345,8 +533,13 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scene", required=True)
     _, rest = parser.parse_known_args(namespace=options)
-    missing = [t for t in TOOLS + (("wine",) if options.exe.endswith(".exe") else ())
+    wine_tools = ("wine", "x86_64-w64-mingw32-gcc")
+    missing = [t for t in TOOLS + (wine_tools if options.exe.endswith(".exe") else ())
                if shutil.which(t) is None]
+    try:
+        xframes.xlib()
+    except OSError as error:
+        missing.append(str(error))
     if missing:
         print("skipped: missing " + " ".join(missing), file=sys.stderr)
         sys.exit(SKIP)
