@@ -17,6 +17,16 @@ namespace {
 std::set<int> heldKeys;
 std::vector<int> quitCodes;
 std::vector<int> filterXAtCapture; // the filter's left edge each time a capture ran
+TEST(FilterColour, PacksOpacityRedGreenBlueFromTheTopByte) {
+    ViewerState state;
+    EXPECT_EQ(0xC8FAFAFAu, filterColor(state));
+    state.filterAlpha = 0x12;
+    state.filterRed = 0x34;
+    state.filterGreen = 0x56;
+    state.filterBlue = 0x178; // only its low byte counts
+    EXPECT_EQ(0x12345678u, filterColor(state));
+}
+
 } // namespace
 
 void sampleKeyboard() {}
@@ -250,6 +260,16 @@ TEST_F(KeyboardPoll, EscapeRequestsQuitWithZeroAndThePollGoesOn) {
     poll({vk::escape, vk::key('D')});
     EXPECT_EQ(std::vector<int>{0}, quitCodes);
     EXPECT_EQ(23, viewerState.filterX);
+}
+
+TEST(FilterColour, PacksOpacityRedGreenBlueFromTheTopByte) {
+    ViewerState state;
+    EXPECT_EQ(0xC8FAFAFAu, filterColor(state));
+    state.filterAlpha = 0x12;
+    state.filterRed = 0x34;
+    state.filterGreen = 0x56;
+    state.filterBlue = 0x178; // only its low byte counts
+    EXPECT_EQ(0x12345678u, filterColor(state));
 }
 
 } // namespace
