@@ -17,16 +17,6 @@ namespace {
 std::set<int> heldKeys;
 std::vector<int> quitCodes;
 std::vector<int> filterXAtCapture; // the filter's left edge each time a capture ran
-TEST(FilterColour, PacksOpacityRedGreenBlueFromTheTopByte) {
-    ViewerState state;
-    EXPECT_EQ(0xC8FAFAFAu, filterColor(state));
-    state.filterAlpha = 0x12;
-    state.filterRed = 0x34;
-    state.filterGreen = 0x56;
-    state.filterBlue = 0x178; // only its low byte counts
-    EXPECT_EQ(0x12345678u, filterColor(state));
-}
-
 } // namespace
 
 void sampleKeyboard() {}
