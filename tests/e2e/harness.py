@@ -3,9 +3,14 @@ binary as it is. A scenario opens a Session per case:
 
     s = harness.Session(self, scene_dir)   # cleaned up when the case ends
     s.start()                              # waits for the window and a steady picture
+    s.hold("d s", frames=5)                # keys seen down by at least 5 frames
     s.hold_until("Right", lambda: ...)     # keys are held until a condition holds
+    s.reach(measure, target, tolerance, "Right", "Left")  # a position, by feedback
     picture = s.picture()                  # the client area as an Image
     image = s.capture()                    # Enter, then the new BMP as an Image
+
+Time is counted in the frames the viewer presents (xframes.py counts them from the X server),
+never in seconds: load changes how long a case takes, not what the viewer sees.
 
 Without a window manager Wine leaves a window's frame undrawn and the X window carrying the
 title is exactly the Win32 client area, so its position is the client origin.
@@ -23,12 +28,19 @@ import tempfile
 import time
 import unittest
 
+import xframes
+
 SKIP = 77
 TITLE = "ビューア"
 CAPTURE_FOLDER = "抜き取り画像保存フォルダ"
 FILTER_IMAGE = "フィルター画像.bmp"
 SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
+# A hold of this many frames is "several frames" for a program that polls its keys once a frame.
+HOLD_FRAMES = 3
+# The frames a released key stays up before it goes down again: a poll between the two
+# presses sees it up whichever frame the release lands in.
+RELEASE_FRAMES = 2
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
 options = argparse.Namespace(exe=None, scene=None)
@@ -131,7 +143,8 @@ class Session:
             self.d3dx = not NO_D3DX if d3dx is None else d3dx
             self.env = wine_env(self.prefix, self.display, self.d3dx)
         self.env.update(env or {})
-        self.proc = self.window = None
+        self.proc = self.window = self.x = None
+        self.released_at = {}  # key: the frame count when it went up
         self.output_path = os.path.join(self.root, "output.txt")
 
     def __enter__(self):
@@ -192,6 +205,9 @@ class Session:
         self.proc = self.launch([self.exe])
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
+        # Wine draws the picture into a child window; its drawing damages the titled one too.
+        self.x = xframes.Connection(self.display)
+        self.x.watch(self.window)
         if steady:
             self.wait_for_steady_picture()
             if self.wine and self.d3dx_loaded() != self.d3dx:
@@ -223,17 +239,18 @@ class Session:
 
     def wait_for_steady_picture(self):
         """Waits until the top band, where the filter and the texts are always drawn, is not
-        one colour, and the whole picture is the same in three screenshots in a row. Before
-        the first frame the window shows its background brush and the button's black area
-        for a second or more: not one colour, but not yet a picture either."""
+        one colour, and the whole picture is the same in three screenshots in a row with
+        frames presented between them (a stalled viewer's picture is steady too). Before the
+        first frame the window shows its background brush and the button's black area for a
+        second or more: not one colour, but not yet a picture either."""
         seen = []
 
         def steady():
-            seen.append(self.picture().rgb)
+            seen.append((self.frames(), self.picture().rgb))
             last = seen[-3:]
-            band = last[-1][:592 * 100 * 3]
-            return len(last) == 3 and last[0] == last[1] == last[2] and \
-                band != band[:3] * (len(band) // 3)
+            band = last[-1][1][:592 * 100 * 3]
+            return len(last) == 3 and last[0][1] == last[1][1] == last[2][1] and \
+                last[2][0] - last[0][0] >= 2 and band != band[:3] * (len(band) // 3)
         self.wait(steady, 90, "no steady picture")
 
     def client(self):
@@ -258,28 +275,93 @@ class Session:
     def xdo(self, *args):
         run(["xdotool"] + [str(a) for a in args], self.env)
 
-    def hold(self, keys, seconds=0.3):
-        """Holds keys (blank-separated) long enough for several frames of a polling program."""
-        self.focus()
-        self.xdo("keydown", *keys.split())
-        time.sleep(seconds)
-        self.xdo("keyup", *keys.split())
+    def frames(self):
+        """How many frames the viewer has presented since its window appeared."""
+        return self.x.count()
 
-    def hold_until(self, keys, condition, timeout=30, stretch=None):
-        """Holds the keys down until the condition holds, and returns its result. A frame
-        under load can take longer than any fixed hold, and a key pressed and released within
-        one frame is never seen, so the keys stay down while the condition is checked. With a
-        stretch they are held in stretches of that length instead, for a condition that
-        moving too far would spoil."""
-        if stretch:
-            return self.wait(lambda: condition() or self.hold(keys, stretch), timeout,
-                             "holding %s never got there" % keys)
+    def wait_frames(self, count, timeout=60):
+        """Waits until count more frames have been presented; returns the new total."""
+        target = self.frames() + count
+        deadline = time.monotonic() + timeout
+        while self.frames() < target:
+            if self.proc is not None and self.proc.poll() is not None:
+                raise AssertionError("the viewer ended with %d" % self.proc.returncode)
+            if time.monotonic() > deadline:
+                raise AssertionError("%d frames presented within %d s" % (
+                    count - target + self.frames(), timeout))
+            self.x.wait_for_events(0.5)
+        return self.frames()
+
+    def key_down(self, keys):
+        """Presses keys (blank-separated X key names), each only after RELEASE_FRAMES frames
+        have been presented since it was last released."""
+        for key in keys.split():
+            if key in self.released_at:
+                behind = self.released_at[key] + RELEASE_FRAMES - self.frames()
+                if behind > 0:
+                    self.wait_frames(behind)
+            self.x.key(key, True)
+
+    def key_up(self, keys):
+        for key in keys.split():
+            self.x.key(key, False)
+        now = self.frames()
+        for key in keys.split():
+            self.released_at[key] = now
+
+    def hold(self, keys, frames=HOLD_FRAMES, focus=True):
+        """Holds keys down until at least frames frames have polled them down, then releases
+        them. A poll can run just before a key goes down and present just after, so the
+        first frame after the press does not count. frames=1 is a tap of one to three
+        frames. focus=False leaves the keys to whichever window has the focus, while the
+        viewer's frames are still counted."""
+        if focus:
+            self.focus()
+        self.key_down(keys)
+        try:
+            self.wait_frames(frames + 1)
+        finally:
+            self.key_up(keys)
+
+    def hold_until(self, keys, condition, timeout=30):
+        """Holds the keys down until the condition holds, and returns its result: for a
+        change that may go on past the condition (a value that stops at its limit, a file
+        written), since the keys stay down while the condition is checked. A place between
+        two limits is found by reach()."""
         self.focus()
-        self.xdo("keydown", *keys.split())
+        self.key_down(keys)
         try:
             return self.wait(condition, timeout, "holding %s never got there" % keys)
         finally:
-            self.xdo("keyup", *keys.split())
+            self.key_up(keys)
+
+    def reach(self, measure, target, tolerance, increase, decrease, timeout=60):
+        """Brings measure() to within tolerance of target by feedback, and returns it: holds
+        increase (keys that raise the measure) or decrease (keys that lower it), for about
+        half the frames the remaining distance needs at the rate seen so far, so it steps
+        back after an overshoot and ends in taps of one frame. Each key must move the measure
+        its own way (or not at all, at a limit or outside what the measure sees): a hold that
+        moves it the other way fails. The tolerance should span a few frames' change."""
+        deadline = time.monotonic() + timeout
+        value, per_frame, frames = measure(), None, 1
+        while abs(target - value) > tolerance:
+            if time.monotonic() > deadline:
+                raise AssertionError("%s and %s never brought %s to %s within %d s" % (
+                    increase, decrease, value, target, timeout))
+            up = target > value
+            if per_frame:
+                frames = max(1, int(abs(target - value) / per_frame / 2))
+            self.hold(increase if up else decrease, frames)
+            moved = measure() - value
+            if (moved < 0) == up and moved != 0:
+                raise AssertionError("%s moved the measure the wrong way: %s to %s" % (
+                    increase if up else decrease, value, value + moved))
+            if moved:
+                per_frame = abs(moved) / (frames + 1)
+            else:  # not yet in sight, or held too briefly to show: longer next time
+                per_frame, frames = None, min(2 * frames, 64)
+            value += moved
+        return value
 
     def click(self, x, y):
         cx, cy, _, _ = self.client()
@@ -318,6 +400,8 @@ class Session:
         return self.proc.returncode
 
     def close(self):
+        if self.x is not None:
+            self.x.close()
         if self.proc is not None and self.proc.poll() is None:
             os.killpg(self.proc.pid, 9)
         if self.wine:

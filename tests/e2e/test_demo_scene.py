@@ -6,12 +6,12 @@ key and by button, and quitting.
 
 import os
 import subprocess
-import time
 import unittest
 
 import harness
 
 BUTTON = (102, 544, 68, 18)
+LEAN = 45  # pixels between the nose's and the fins' centres, once the model is turned
 
 
 def is_brick(rgb):
@@ -83,28 +83,31 @@ class DemoScene(unittest.TestCase):
         def brightness():  # of the body, which nothing has moved
             picture = s.picture()
             return sum(sum(picture.pixel(*p)) for p in body) / len(body)
-        s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765, stretch=0.5)
+        s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765)  # the ambient stops at its floor
         self.assertEqual(0, s.quit())
 
     def test_keys_turn_the_view_move_the_camera_and_spin_the_model(self):
         s = harness.Session(self).start()
 
-        def lean():
+        def lean():  # of the fins against the nose, in pixels
             picture = s.picture()
             nose, fins = where(picture, is_nose_red), where(picture, is_fin_blue)
-            return abs(centre_x(nose) - centre_x(fins)) if nose and fins else 0
-        self.assertLess(lean(), 10)
-        s.hold_until("Shift_L", lambda: lean() > 30, stretch=0.05)
+            self.assertTrue(nose and fins, "nose and fins in sight")
+            return centre_x(fins) - centre_x(nose)
 
-        start_x = centre_x(where(s.picture(), is_model))
-        # In short stretches: held on, the view and the camera would pass their marks at
-        # once on a fast machine.
-        s.hold_until("Right", lambda: (centre_x(where(s.picture(), is_model)) or 0) < start_x - 30,
-                     stretch=0.05)
-        s.hold_until("Left", lambda: (centre_x(where(s.picture(), is_model)) or 0) > start_x + 30,
-                     stretch=0.05)
+        def model_x():
+            centre = centre_x(where(s.picture(), is_model))
+            self.assertIsNotNone(centre, "the model in sight")
+            return centre
+        self.assertLess(abs(lean()), 10)
+        s.reach(lean, LEAN, 12, "Shift_L", "Shift_R")
+        # The view turns: the model goes left under Right and back past its start under Left.
+        start_x = model_x()
+        s.reach(model_x, start_x - 40, 12, "Left", "Right")
+        s.reach(model_x, start_x + 40, 12, "Left", "Right")
         size = len(where(s.picture(), is_model))
-        s.hold_until("KP_8", lambda: len(where(s.picture(), is_model)) > 1.3 * size, stretch=0.05)
+        s.reach(lambda: len(where(s.picture(), is_model)), 1.45 * size, 0.12 * size,
+                "KP_8", "KP_2")  # the camera walks up to the model and back
 
         if not s.wine:
             return  # no window manager reads Alt+F4 for it: test_native.py closes it
@@ -131,9 +134,7 @@ class DemoScene(unittest.TestCase):
         s.launch(["notepad"])
         other = s.wait(lambda: s.find(["--class", "notepad"]), 60, "no notepad window")
         s.focus(other)
-        s.xdo("keydown", "e")
-        time.sleep(0.5)  # several frames of the viewer
-        s.xdo("keyup", "e")
+        s.hold("e", focus=False)
         self.assertEqual(50, s.capture()[1], "the filter keeps its width")
         s.hold_until("e", lambda: s.capture()[1] > 50)  # in front, the same key acts
 

@@ -102,10 +102,10 @@ class Desktop(unittest.TestCase):
         s.xdo("windowmove", "--sync", notepad, 620, 0)  # beside the viewer
         before = s.picture()
         s.focus()
-        s.xdo("keydown", "Left")
+        s.key_down("Left")
         s.wait(lambda: s.picture().rgb != before.rgb, 30, "Left never turned the view")
         s.focus(notepad)
-        s.xdo("keyup", "Left")
+        s.key_up("Left")
         s.wait_for_steady_picture()  # would time out while the view kept turning
         turned = s.picture()
         s.focus()

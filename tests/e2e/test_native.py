@@ -76,9 +76,11 @@ class NativeViewer(unittest.TestCase):
         self.assertNotEqual((20, 20), (x, y))
 
         # Past the picture's left edge the capture is black, and the rest is the picture.
-        s.hold_until("a", lambda: s.capture()[3].pixel(0, 25) == (0, 0, 0), stretch=0.05)
+        def black_columns(capture):
+            return [x for x in range(50) if capture.pixel(x, 25) == (0, 0, 0)]
+        s.reach(lambda: len(black_columns(s.capture()[3])), 25, 10, "a", "d")
         _, _, _, edge = s.capture()
-        black = [x for x in range(50) if edge.pixel(x, 25) == (0, 0, 0)]
+        black = black_columns(edge)
         inside = 50 - len(black)
         self.assertGreater(inside, 0, "part of the filter is still in the picture")
         self.assertEqual(list(range(len(black))), black, "black from the left edge on")
@@ -91,9 +93,7 @@ class NativeViewer(unittest.TestCase):
             ["xwininfo", "-root"], env=s.env, capture_output=True, text=True).stdout).group(1), 16)
         s.xdo("windowfocus", root)
         before = s.picture()
-        s.xdo("keydown", "e", "Return")
-        s.wait_for_steady_picture()
-        s.xdo("keyup", "e", "Return")
+        s.hold("e Return", focus=False)
         self.assertEqual(before.rgb, s.picture().rgb)
         self.assertEqual([], s.captures())
 

@@ -124,14 +124,11 @@ class PlainScene(unittest.TestCase):
         if not s.wine:
             self.skipTest("the native capture reads its own frame: black outside (test_native)")
         s.xdo("windowmove", "--sync", s.window, 300, 100)
-        # A wide filter first: with nothing to draw a frame takes about a millisecond, and a
-        # press can move the filter dozens of pixels; to leave the picture whole it would have
-        # to move its width.
-        def wide_enough():
-            width = s.capture()[1]
-            return width if width >= 200 else None
-        width = s.hold_until("e", wide_enough, stretch=0.01)
-        s.hold_until("a", lambda: (self.filter_x(width) or 0) < 0, stretch=0.01)
+        # A wide filter, half past the client's left edge: with nothing to draw a frame
+        # takes a few milliseconds, and a hold of the time a screenshot takes would move
+        # the filter hundreds of pixels.
+        width = s.reach(lambda: s.capture()[1], 210, 12, "e", "q")
+        s.reach(lambda: self.filter_x(width), -width // 2, width // 4, "d", "a")
         x = self.filter_x(width)
         self.assertGreater(x, -width, "part of the filter is still in the picture")
         _, _, _, image = s.capture()

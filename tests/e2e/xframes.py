@@ -1,0 +1,137 @@
+"""The harness's own X connection to a display: it counts the frames a program presents into
+a window, from the X Damage events of that window, and sends keys through XTest.
+
+Every presented frame draws the whole picture into the window, whether or not it changed,
+and the server reports each drawing request as one damage notification (its rectangles come
+as one or more events, all but the last marked "more"). Counting those needs nothing from
+the program. The count is read after a round trip to the server, so it covers every frame
+the server took before the moment it is read; keys go through the same connection, so "the
+key went down after frame n" is exact on the server's side.
+"""
+
+import ctypes
+import ctypes.util
+import select
+
+RAW_RECTANGLES = 0  # XDamageReportRawRectangles: one event per rectangle drawn, never merged
+DAMAGE_NOTIFY = 0
+DESTROY_NOTIFY = 17
+STRUCTURE_NOTIFY_MASK = 1 << 17
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+
+def _library(name, soname):
+    path = ctypes.util.find_library(name) or soname
+    return ctypes.cdll.LoadLibrary(path)
+
+
+class _DamageNotify(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("drawable", ctypes.c_ulong), ("damage", ctypes.c_ulong),
+                ("level", ctypes.c_int), ("more", ctypes.c_int),
+                ("timestamp", ctypes.c_ulong), ("area", ctypes.c_short * 4),
+                ("geometry", ctypes.c_short * 4)]
+
+
+class _Event(ctypes.Union):
+    _fields_ = [("type", ctypes.c_int), ("damage", _DamageNotify),
+                ("pad", ctypes.c_long * 24)]  # an XEvent is 24 longs
+
+
+_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+@_ERROR_HANDLER
+def _ignore_error(display, event):
+    """A window that is gone by the time a request names it is not the harness's fault:
+    Xlib's default handler would end the whole test process."""
+    return 0
+
+
+class _Xlib:
+    def __init__(self):
+        x11 = _library("X11", "libX11.so.6")
+        damage = _library("Xdamage", "libXdamage.so.1")
+        xtst = _library("Xtst", "libXtst.so.6")
+        p, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+        for lib, name, restype, argtypes in [
+                (x11, "XOpenDisplay", p, [ctypes.c_char_p]),
+                (x11, "XCloseDisplay", i, [p]),
+                (x11, "XConnectionNumber", i, [p]),
+                (x11, "XPending", i, [p]),
+                (x11, "XNextEvent", i, [p, ctypes.POINTER(_Event)]),
+                (x11, "XSync", i, [p, i]),
+                (x11, "XSetErrorHandler", p, [_ERROR_HANDLER]),
+                (x11, "XStringToKeysym", ul, [ctypes.c_char_p]),
+                (x11, "XKeysymToKeycode", ctypes.c_ubyte, [p, ul]),
+                (damage, "XDamageQueryExtension", i, [p, ctypes.POINTER(i),
+                                                      ctypes.POINTER(i)]),
+                (damage, "XDamageCreate", ul, [p, ul, i]),
+                (xtst, "XTestFakeKeyEvent", i, [p, ctypes.c_uint, i, ul])]:
+            function = getattr(lib, name)
+            function.restype, function.argtypes = restype, argtypes
+            setattr(self, name, function)
+        self.XSetErrorHandler(_ignore_error)
+
+
+_xlib = None
+
+
+def xlib():
+    global _xlib
+    if _xlib is None:
+        _xlib = _Xlib()
+    return _xlib
+
+
+class Connection:
+    """An X connection of the harness to one display."""
+
+    def __init__(self, display_name):
+        self.x = xlib()
+        self.display = self.x.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError("cannot open display " + display_name)
+        base, error = ctypes.c_int(), ctypes.c_int()
+        if not self.x.XDamageQueryExtension(self.display, ctypes.byref(base),
+                                            ctypes.byref(error)):
+            raise RuntimeError("the display has no Damage extension")
+        self.damage_event = base.value + DAMAGE_NOTIFY
+        self.watched = {}  # damage object: window
+        self.frames = 0
+        self.event = _Event()
+
+    def watch(self, window):
+        """Counts from now on the frames drawn into window."""
+        self.watched[self.x.XDamageCreate(self.display, window, RAW_RECTANGLES)] = window
+        self.x.XSync(self.display, 0)
+
+    def count(self):
+        """The frames presented so far: every one the server has drawn by now."""
+        self.x.XSync(self.display, 0)
+        self._read_events()
+        return self.frames
+
+    def _read_events(self):
+        while self.x.XPending(self.display):
+            self.x.XNextEvent(self.display, ctypes.byref(self.event))
+            if self.event.type == self.damage_event and not self.event.damage.more:
+                self.frames += 1
+
+    def wait_for_events(self, seconds):
+        """Sleeps until the server sends something, or for seconds at most."""
+        self._read_events()
+        select.select([self.x.XConnectionNumber(self.display)], [], [], seconds)
+
+    def key(self, keysym, down):
+        code = self.x.XKeysymToKeycode(self.display, self.x.XStringToKeysym(keysym.encode()))
+        if not code:
+            raise ValueError("no key for " + keysym)
+        self.x.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
+        self.x.XSync(self.display, 0)
+
+    def close(self):
+        if self.display:
+            self.x.XCloseDisplay(self.display)
+            self.display = None
