@@ -128,6 +128,10 @@ class PlainScene(unittest.TestCase):
         s.hold_until("7", shows((1, 1, 1), 8, 4))
         s.hold("1 3 5 7")
         self.assertTrue(shows((1, 1, 1), 8, 4)(), "colour and opacity stay at their lowest")
+        # And up again, each key its own channel, over black at full opacity.
+        for key, colour in [("u", (1, 1, 1)), ("2", (255, 1, 1)), ("4", (255, 255, 1)),
+                            ("6", (255, 255, 255))]:
+            s.hold_until(key, shows(colour, 255, 4))
 
     def test_letter_keys_size_the_captures_which_keep_earlier_files(self):
         s = self.s
