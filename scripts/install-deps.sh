@@ -4,17 +4,18 @@
 #                                   inflater against), clang (to fuzz the .x loader)
 #   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font
-#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick: a virtual display and its tools
+#   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick, the X libraries the harness calls
+#                                   (Damage, XTest): a virtual display and its tools
 # Needs root (or sudo) when something is missing.
 set -euo pipefail
 
 build_packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev zlib1g-dev
     clang)
-wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-ipafont-gothic
-    libgl1-mesa-dri python3)
+wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
+    locales fonts-ipafont-gothic libgl1-mesa-dri python3)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
-xtools_packages=(xvfb xdotool x11-utils imagemagick python3)
+xtools_packages=(xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6 python3)
 
 wanted=()
 for group in "$@"; do

@@ -18,6 +18,7 @@ Exit code 77 (skip) when Wine or the X tools are missing.
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shutil
@@ -38,9 +39,15 @@ SCREEN = (1024, 768)
 TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
 # A hold of this many frames is "several frames" for a program that polls its keys once a frame.
 HOLD_FRAMES = 3
-# The frames a released key stays up before it goes down again: a poll between the two
-# presses sees it up whichever frame the release lands in.
-RELEASE_FRAMES = 2
+# The frames a program may have polled its keys for and not yet presented: Direct3D 9 lets
+# three frames queue behind Present (Wine draws them on a thread of its own), and one more
+# may have polled before a key changed and present after. Under load the queue is full, so
+# that many frames presented after a key went down may not have seen it.
+PRESENT_LAG = 3 + 1
+# The frames a released key stays up before it goes down again, so that a poll between the
+# two presses sees it up.
+RELEASE_FRAMES = PRESENT_LAG + 1
+WINE_SESSION_ATTEMPTS = 3
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
 options = argparse.Namespace(exe=None, scene=None)
@@ -121,6 +128,23 @@ def boot_prefix(display):
     return cached
 
 
+def probe_exe():
+    """The Direct3D 9 probe of session_probe/, built with MinGW-w64 once per version of its
+    source and kept in the temp folder."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "session_probe",
+                          "d3d9_probe.c")
+    with open(source, "rb") as f:
+        version = hashlib.sha256(f.read()).hexdigest()[:12]
+    exe = os.path.join(tempfile.gettempdir(), "viewer-e2e-probe-%d-%s.exe" % (os.getuid(),
+                                                                              version))
+    if not os.path.isfile(exe):
+        building = exe + ".%d" % os.getpid()
+        subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"],
+                       check=True)
+        os.replace(building, exe)
+    return exe
+
+
 class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
@@ -135,17 +159,15 @@ class Session:
             test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
-        self.display = self._start_display()
-        self.env = dict(os.environ, DISPLAY=self.display)
-        if self.wine:
-            self.prefix = os.path.join(self.root, "prefix")
-            shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
-            self.d3dx = not NO_D3DX if d3dx is None else d3dx
-            self.env = wine_env(self.prefix, self.display, self.d3dx)
-        self.env.update(env or {})
         self.proc = self.window = self.x = None
         self.released_at = {}  # key: the frame count when it went up
         self.output_path = os.path.join(self.root, "output.txt")
+        self.display = self._start_display()
+        self.env = dict(os.environ, DISPLAY=self.display, **(env or {}))
+        if self.wine:
+            self.prefix = os.path.join(self.root, "prefix")
+            self.d3dx = not NO_D3DX if d3dx is None else d3dx
+            self._set_up_wine_session(env or {})
 
     def __enter__(self):
         return self
@@ -157,7 +179,8 @@ class Session:
         """A new Xvfb server on a display number it chooses itself, so that parallel runs
         never share one. -noreset: by default the server resets whenever its last client
         leaves and drops any client still connecting, so a program starting while one of our
-        xdotool calls ends could fail to open the display (Wine then has no desktop)."""
+        xdotool calls ends could fail to open the display (Wine then has no desktop). The
+        harness's own connection (frame counts and keys) opens with it."""
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN,
@@ -168,7 +191,78 @@ class Session:
             number = answer.readline().strip()
         if not number:
             raise RuntimeError("Xvfb did not start")
+        self.x = xframes.Connection(":" + number)
         return ":" + number
+
+    def _set_up_wine_session(self, env):
+        """A copy of the booted prefix and a Wine session on this display that is up before
+        the viewer starts: a session can fail on its own (a desktop with no display driver,
+        shared memory that cannot be mapped), and that is no fault of the viewer's. A failed
+        session is set up anew, on a new display, and the output says so; the viewer itself
+        is only ever started once."""
+        for attempt in range(1, WINE_SESSION_ATTEMPTS + 1):
+            shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
+            self.env = dict(wine_env(self.prefix, self.display, self.d3dx), **env)
+            problem = self._wine_session_problem()
+            if problem is None:
+                return
+            print("harness: the Wine session on display %s did not come up (%s); "
+                  "setting it up anew (attempt %d of %d)" % (
+                      self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
+                  file=sys.stderr, flush=True)
+            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            self.x.close()
+            self.xvfb.kill()
+            self.xvfb.wait()
+            self.display = self._start_display()
+        raise RuntimeError("no Wine session came up in %d attempts" % WINE_SESSION_ATTEMPTS)
+
+    def _wine_session_problem(self):
+        """What is wrong with the session's Wine, or None: the server kept running (so that
+        what is checked here is what the viewer gets), the start-up done, the desktop
+        process running and a Direct3D 9 object made by a probe."""
+        subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        log = os.path.join(self.root, "session-check.txt")
+        # Into a file, not a pipe: the server and the desktop process it starts keep their
+        # output open for as long as they run.
+        with open(log, "ab") as output:
+            try:
+                code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
+                                      stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                                      timeout=120).returncode
+            except subprocess.TimeoutExpired:
+                return "the Direct3D 9 probe did not end within 120 s"
+        if code != 0:
+            with open(log, errors="replace") as f:
+                said = f.read().strip().splitlines()
+            return "the Direct3D 9 probe ended with %d%s" % (
+                code, ": " + said[-1] if said else "")
+        deadline = time.monotonic() + 60
+        while self.wine_processes("wineboot.exe"):
+            if time.monotonic() > deadline:
+                return "wineboot still running after 60 s"
+            time.sleep(0.1)
+        if not self.wine_processes("explorer.exe"):
+            return "no explorer.exe, the desktop process"
+        return None
+
+    def wine_processes(self, name):
+        """The processes of this session's Wine prefix that run the program name."""
+        prefix = ("WINEPREFIX=" + self.prefix).encode()
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    program = f.read().split(b"\0")[0].replace(b"\\", b"/")
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    environment = f.read().split(b"\0")
+            except OSError:
+                continue
+            if os.path.basename(program).lower() == name.encode() and prefix in environment:
+                found.append(int(pid))
+        return found
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
@@ -206,7 +300,6 @@ class Session:
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
         # Wine draws the picture into a child window; its drawing damages the titled one too.
-        self.x = xframes.Connection(self.display)
         self.x.watch(self.window)
         if steady:
             self.wait_for_steady_picture()
@@ -250,7 +343,7 @@ class Session:
             last = seen[-3:]
             band = last[-1][1][:592 * 100 * 3]
             return len(last) == 3 and last[0][1] == last[1][1] == last[2][1] and \
-                last[2][0] - last[0][0] >= 2 and band != band[:3] * (len(band) // 3)
+                last[2][0] - last[0][0] > PRESENT_LAG and band != band[:3] * (len(band) // 3)
         self.wait(steady, 90, "no steady picture")
 
     def client(self):
@@ -310,16 +403,20 @@ class Session:
             self.released_at[key] = now
 
     def hold(self, keys, frames=HOLD_FRAMES, focus=True):
-        """Holds keys down until at least frames frames have polled them down, then releases
-        them. A poll can run just before a key goes down and present just after, so the
-        first frame after the press does not count. frames=1 is a tap of one to three
-        frames. focus=False leaves the keys to whichever window has the focus, while the
-        viewer's frames are still counted."""
+        """Holds keys down until at least frames frames have polled them down, whatever the
+        load, then releases them. focus=False leaves the keys to whichever window has the
+        focus, while the viewer's frames are still counted."""
         if focus:
             self.focus()
+        self.press(keys, frames + PRESENT_LAG)
+
+    def press(self, keys, presented):
+        """Holds keys down until presented more frames have been presented: without load
+        the viewer polls them down that many frames, give or take one; with its frame queue
+        full, fewer or none (hold() counts on none)."""
         self.key_down(keys)
         try:
-            self.wait_frames(frames + 1)
+            self.wait_frames(presented)
         finally:
             self.key_up(keys)
 
@@ -339,28 +436,32 @@ class Session:
         """Brings measure() to within tolerance of target by feedback, and returns it: holds
         increase (keys that raise the measure) or decrease (keys that lower it), for about
         half the frames the remaining distance needs at the rate seen so far, so it steps
-        back after an overshoot and ends in taps of one frame. Each key must move the measure
-        its own way (or not at all, at a limit or outside what the measure sees): a hold that
-        moves it the other way fails. The tolerance should span a few frames' change."""
+        back after an overshoot and ends in taps of one frame. A measure read from the
+        picture is noisy, so a key fails the case only when its holds have moved the measure
+        the wrong way by more than the tolerance in all. The tolerance should span a few
+        frames' change."""
         deadline = time.monotonic() + timeout
         value, per_frame, frames = measure(), None, 1
+        moved_by = {increase: 0, decrease: 0}  # by each key, counted its own way
         while abs(target - value) > tolerance:
             if time.monotonic() > deadline:
                 raise AssertionError("%s and %s never brought %s to %s within %d s" % (
                     increase, decrease, value, target, timeout))
-            up = target > value
-            if per_frame:
-                frames = max(1, int(abs(target - value) / per_frame / 2))
-            self.hold(increase if up else decrease, frames)
-            moved = measure() - value
-            if (moved < 0) == up and moved != 0:
-                raise AssertionError("%s moved the measure the wrong way: %s to %s" % (
-                    increase if up else decrease, value, value + moved))
-            if moved:
-                per_frame = abs(moved) / (frames + 1)
+            keys = increase if target > value else decrease
+            if per_frame:  # at most four times the last hold: a rate read from noise misleads
+                frames = max(1, min(4 * frames, int(abs(target - value) / per_frame / 2)))
+            self.focus()
+            self.press(keys, frames + 1)  # the first may have polled before the press
+            new = measure()
+            moved = (new - value) * (1 if keys == increase else -1)
+            value = new
+            moved_by[keys] += moved
+            if moved_by[keys] < -tolerance:
+                raise AssertionError("%s moved the measure the wrong way, to %s" % (keys, value))
+            if moved > 0:
+                per_frame = moved / (frames + 1)
             else:  # not yet in sight, or held too briefly to show: longer next time
                 per_frame, frames = None, min(2 * frames, 64)
-            value += moved
         return value
 
     def click(self, x, y):
@@ -429,8 +530,13 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scene", required=True)
     _, rest = parser.parse_known_args(namespace=options)
-    missing = [t for t in TOOLS + (("wine",) if options.exe.endswith(".exe") else ())
+    wine_tools = ("wine", "x86_64-w64-mingw32-gcc")
+    missing = [t for t in TOOLS + (wine_tools if options.exe.endswith(".exe") else ())
                if shutil.which(t) is None]
+    try:
+        xframes.xlib()
+    except OSError as error:
+        missing.append(str(error))
     if missing:
         print("skipped: missing " + " ".join(missing), file=sys.stderr)
         sys.exit(SKIP)

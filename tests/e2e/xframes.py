@@ -10,19 +10,11 @@ key went down after frame n" is exact on the server's side.
 """
 
 import ctypes
-import ctypes.util
 import select
 
 RAW_RECTANGLES = 0  # XDamageReportRawRectangles: one event per rectangle drawn, never merged
 DAMAGE_NOTIFY = 0
-DESTROY_NOTIFY = 17
-STRUCTURE_NOTIFY_MASK = 1 << 17
-SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
-
-
-def _library(name, soname):
-    path = ctypes.util.find_library(name) or soname
-    return ctypes.cdll.LoadLibrary(path)
+USE_CORE_KEYBOARD = 0x100  # XkbUseCoreKbd
 
 
 class _DamageNotify(ctypes.Structure):
@@ -51,9 +43,9 @@ def _ignore_error(display, event):
 
 class _Xlib:
     def __init__(self):
-        x11 = _library("X11", "libX11.so.6")
-        damage = _library("Xdamage", "libXdamage.so.1")
-        xtst = _library("Xtst", "libXtst.so.6")
+        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+        damage = ctypes.cdll.LoadLibrary("libXdamage.so.1")
+        xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
         p, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
         for lib, name, restype, argtypes in [
                 (x11, "XOpenDisplay", p, [ctypes.c_char_p]),
@@ -65,6 +57,8 @@ class _Xlib:
                 (x11, "XSetErrorHandler", p, [_ERROR_HANDLER]),
                 (x11, "XStringToKeysym", ul, [ctypes.c_char_p]),
                 (x11, "XKeysymToKeycode", ctypes.c_ubyte, [p, ul]),
+                (x11, "XkbKeysymToModifiers", ctypes.c_uint, [p, ul]),
+                (x11, "XkbLockModifiers", i, [p, ctypes.c_uint, ctypes.c_uint, ctypes.c_uint]),
                 (damage, "XDamageQueryExtension", i, [p, ctypes.POINTER(i),
                                                       ctypes.POINTER(i)]),
                 (damage, "XDamageCreate", ul, [p, ul, i]),
@@ -98,13 +92,13 @@ class Connection:
                                             ctypes.byref(error)):
             raise RuntimeError("the display has no Damage extension")
         self.damage_event = base.value + DAMAGE_NOTIFY
-        self.watched = {}  # damage object: window
+        self._lock_num_lock()
         self.frames = 0
         self.event = _Event()
 
     def watch(self, window):
         """Counts from now on the frames drawn into window."""
-        self.watched[self.x.XDamageCreate(self.display, window, RAW_RECTANGLES)] = window
+        self.x.XDamageCreate(self.display, window, RAW_RECTANGLES)
         self.x.XSync(self.display, 0)
 
     def count(self):
@@ -124,7 +118,16 @@ class Connection:
         self._read_events()
         select.select([self.x.XConnectionNumber(self.display)], [], [], seconds)
 
+    def _lock_num_lock(self):
+        """Num Lock on, as a keyboard usually starts: the keypad's keys are then its digits
+        (KP_8), which Wine turns into the numpad's virtual keys, and not the arrows and page
+        keys they stand for with Num Lock off."""
+        mask = self.x.XkbKeysymToModifiers(self.display, self.x.XStringToKeysym(b"Num_Lock"))
+        self.x.XkbLockModifiers(self.display, USE_CORE_KEYBOARD, mask, mask)
+        self.x.XSync(self.display, 0)
+
     def key(self, keysym, down):
+        """Presses or releases the key of keysym, an unshifted key or a keypad digit."""
         code = self.x.XKeysymToKeycode(self.display, self.x.XStringToKeysym(keysym.encode()))
         if not code:
             raise ValueError("no key for " + keysym)

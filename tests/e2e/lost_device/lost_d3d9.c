@@ -11,9 +11,10 @@
  * default-pool object is alive, so a logged "reset 0" shows that the viewer released them.
  *
  * Every event is appended to "lost-device.log": "lost" when the first Present is refused,
- * "reset <result>" per Reset, and on each successful reset the number of Present and
- * TestCooperativeLevel calls made while the device was lost or not reset, and for how many
- * milliseconds.
+ * "check" per TestCooperativeLevel answered as lost or not reset (the viewer's loop while it
+ * presents no frames), "reset <result>" per Reset, and on each successful reset the number of
+ * Present and TestCooperativeLevel calls made while the device was lost or not reset, and for
+ * how many milliseconds.
  *
  * Build: x86_64-w64-mingw32-gcc -shared -O2 -o lost.dll lost_d3d9.c
  */
@@ -79,6 +80,7 @@ static HRESULT STDMETHODCALLTYPE testCooperativeLevel(IDirect3DDevice9* device) 
         return realTestCooperativeLevel(device);
     }
     ++testsWhileLost;
+    logLine("check\n", 0, 0, 0);
     return state == lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
 }
 
