@@ -332,18 +332,21 @@ class Session:
 
     def wait_for_steady_picture(self):
         """Waits until the top band, where the filter and the texts are always drawn, is not
-        one colour, and the whole picture is the same in three screenshots in a row with
-        frames presented between them (a stalled viewer's picture is steady too). Before the
-        first frame the window shows its background brush and the button's black area for a
-        second or more: not one colour, but not yet a picture either."""
-        seen = []
+        one colour, and the whole picture has stayed the same in three screenshots or more
+        while more than PRESENT_LAG frames were presented (a stalled viewer's picture is
+        steady too, and a heavy scene may present a frame a second). Before the first frame
+        the window shows its background brush and the button's black area for a second or
+        more: not one colour, but not yet a picture either."""
+        same = []  # (frame count, picture) of the screenshots equal to the last one
 
         def steady():
-            seen.append((self.frames(), self.picture().rgb))
-            last = seen[-3:]
-            band = last[-1][1][:592 * 100 * 3]
-            return len(last) == 3 and last[0][1] == last[1][1] == last[2][1] and \
-                last[2][0] - last[0][0] > PRESENT_LAG and band != band[:3] * (len(band) // 3)
+            frames, picture = self.frames(), self.picture().rgb
+            if same and same[-1][1] != picture:
+                same.clear()
+            same.append((frames, picture))
+            band = picture[:592 * 100 * 3]
+            return len(same) >= 3 and frames - same[0][0] > PRESENT_LAG and \
+                band != band[:3] * (len(band) // 3)
         self.wait(steady, 90, "no steady picture")
 
     def client(self):
