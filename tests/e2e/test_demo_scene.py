@@ -55,6 +55,43 @@ def centre_x(points):
     return sum(p[0] for p in points) / len(points) if points else None
 
 
+# What each key of the camera and the model moves: "camera" keys move the whole picture,
+# "model" keys the model alone, so the wall beside it stays as it was. Then the measures of
+# the model in the picture that the key changes: 1 or -1 which way, 0 by less than the
+# threshold (in pixels; size in pixels of the model). Each key's own effect is one that no
+# other key of the list has, so a key read as another one fails here.
+KEY_EFFECTS = [
+    ("KP_8", "camera", {"size": 1}), ("KP_2", "camera", {"size": -1}),
+    ("KP_4", "camera", {"x": 1}), ("KP_6", "camera", {"x": -1}),
+    ("Left", "camera", {"x": 1}), ("Right", "camera", {"x": -1}),
+    ("Prior", "camera", {"y": 1}), ("Next", "camera", {"y": -1}),
+    ("Up", "camera", {"y": 1}), ("Down", "camera", {"y": -1}),
+    ("KP_7", "model", {"x": 1}), ("KP_3", "model", {"x": -1}),
+    ("KP_9", "model", {"size": -1}), ("KP_1", "model", {"size": 1}),
+    ("KP_Add", "model", {"y": -1}), ("KP_Subtract", "model", {"y": 1}),
+    ("Shift_L", "model", {"lean": -1}), ("Shift_R", "model", {"lean": 1}),
+    ("Control_L", "model", {"height": -1, "lean": 0}),
+    ("Control_R", "model", {"height": 1, "lean": 0}),
+    ("KP_Divide", "model", {"windows": 1, "lean": 0}),
+    ("KP_Multiply", "model", {"windows": -1, "lean": 0}),
+]
+THRESHOLDS = {"x": 5, "y": 5, "size": 150, "height": 3, "lean": 4, "windows": 5}
+WALL_BESIDE = (0, 100, 150, 300)  # left of the model wherever these keys take it
+
+
+def measure(picture, name):
+    """The model's centre (x, y), size, height, lean (the nose's centre right of the fins')
+    or the centre of its body's windows, in pixels."""
+    if name == "lean":
+        return centre_x(where(picture, is_nose_red)) - centre_x(where(picture, is_fin_blue))
+    if name == "windows":
+        return centre_x(body_windows(picture))
+    model = where(picture, is_model)
+    ys = [y for _, y in model]
+    return {"x": lambda: centre_x(model), "y": lambda: sum(ys) / len(ys),
+            "size": lambda: len(model), "height": lambda: max(ys) - min(ys)}[name]()
+
+
 class DemoScene(unittest.TestCase):
 
     def test_picture_captures_and_escape(self):
@@ -114,6 +151,30 @@ class DemoScene(unittest.TestCase):
         s.focus()
         s.xdo("key", "--clearmodifiers", "alt+F4")
         self.assertEqual(0, s.wait_exit())
+
+    def test_each_camera_and_model_key_moves_its_own_thing_its_own_way(self):
+        s = harness.Session(self).start()
+        for key, moves, changes in KEY_EFFECTS:
+            before = s.picture()
+            s.hold(key, 10)
+            s.wait_frames(2)  # a frame that polled the key before its release is shown too
+            after = s.picture()
+            self.assertEqual(moves == "model", before.crop(*WALL_BESIDE).rgb ==
+                             after.crop(*WALL_BESIDE).rgb, key + ": the wall moved or not")
+            for name, way in changes.items():
+                moved = measure(after, name) - measure(before, name)
+                if way:
+                    self.assertGreater(way * moved, THRESHOLDS[name], (key, name, moved))
+                else:
+                    self.assertLess(abs(moved), THRESHOLDS[name], (key, name, moved))
+        # Up and Down tilt the view between two limits, where Page Up and Down go on.
+        for key, frames in (("Down", 50), ("Up", 210)):
+            s.hold(key, frames)
+            s.wait_frames(2)
+            before = s.picture()
+            s.hold(key)
+            s.wait_frames(2)
+            self.assertEqual(before.rgb, s.picture().rgb, key + " stops at its limit")
 
     def test_model_of_200000_triangles_is_drawn_whole(self):
         def heavy_model(folder):

@@ -86,6 +86,13 @@ class Desktop(unittest.TestCase):
                          "and the keys held while lost moved nothing")
         s.hold_until("Left", lambda: s.picture().rgb != before.rgb)
 
+    def test_escape_ends_the_viewer_while_the_device_is_lost(self):
+        scene = harness.scene_copy(self, with_lost_device_copy)
+        s = harness.Session(self, exe=os.path.join(scene, "viewer_lost.exe")).start()
+        open(s.path("lose-device"), "w").close()
+        s.wait(lambda: os.path.exists(s.path("lost-device.log")), 30, "the device was never lost")
+        self.assertEqual(0, s.quit())
+
     def test_resized_and_edge_crossing_window_keeps_its_picture_and_captures(self):
         s = harness.Session(self).start()
         before = s.picture()

@@ -191,6 +191,20 @@ class NativeViewer(unittest.TestCase):
         self.assertEqual(edge.crop(len(black), 0, inside, 50).rgb,
                          s.picture(0, y, inside, 50).rgb)
 
+        # Wider and taller than the picture and above its top: black above, right of and
+        # below the picture too. The capture fits the frame at one height only.
+        s.reach(lambda: s.capture()[1], 660, 30, "e", "q")
+        s.reach(lambda: s.capture()[2], 640, 30, "c", "z")
+
+        def black_rows(capture):
+            return next(y for y in range(capture.height) if capture.pixel(300, y) != (0, 0, 0))
+        s.reach(lambda: black_rows(s.capture()[3]), 15, 10, "w", "s")
+        _, width, height, large = s.capture()
+        picture = s.picture()
+        places = [y for y in range(-40, 1)
+                  if picture.crop(-len(black), y, width, height).rgb == large.rgb]
+        self.assertEqual([-black_rows(large)], places, "the frame, with black all round it")
+
     def test_keys_typed_while_another_window_has_the_focus_do_nothing(self):
         s = harness.Session(self).start()
         root = int(re.search(r"Window id: (0x[0-9a-f]+)", subprocess.run(

@@ -24,6 +24,9 @@ TEXT_BOXES = [(20, 5, 537, 12), (90, 23, 502, 12), (49, 431, 292, 113)]
 # glyph images are not D3DX's, so the ink starts up to two pixels later (the legend's first
 # glyph) and ends up to three pixels shorter (the help's last line).
 GDI_OFFSET, GDI_SIZE = 2, 3
+# Columns of the value line's red, green and blue numbers at the start (three digits each), as
+# the ink boxes above place them.
+VALUE_DIGITS = [(118, 139), (188, 209), (258, 279)]
 
 
 def write_filter_image(folder):
@@ -99,14 +102,38 @@ class PlainScene(unittest.TestCase):
                 self.assertTrue(all(abs(a - b) <= 2 for a, b in zip(found, expected)), found)
         self.assertIsNone(box(picture.crop(0, 100, 592, 300), ink), "nothing in between")
 
-    def test_colour_and_opacity_keys_show_in_the_pixels(self):
+    def test_colour_and_opacity_keys_show_in_their_own_numbers_and_channels(self):
         s = self.s
-        s.hold_until("1", lambda: close(s.picture().pixel(57, 62), blend(TEXELS[3], (1, 250, 250)), 4))
-        s.hold_until("7", lambda: close(s.picture().pixel(57, 62),
-                                        blend(TEXELS[3], (1, 250, 250), 8), 4))
-        s.hold("1 7")
-        self.assertTrue(close(s.picture().pixel(57, 62), blend(TEXELS[3], (1, 250, 250), 8), 4),
-                        "red and opacity stay at their lowest")
+        # A few frames of each key leave every number three digits wide, so only the digits
+        # of its own number change in the value line (right of the filter).
+        for key, (first, last) in zip("135", VALUE_DIGITS):
+            before = s.picture(75, 20, 517, 20)
+            s.hold(key)
+            s.wait_frames(2)
+            after = s.picture(75, 20, 517, 20)
+            changed = {x + 75 for y in range(20) for x in range(517)
+                       if before.pixel(x, y) != after.pixel(x, y)}
+            self.assertTrue(changed, key)
+            self.assertLessEqual(first - 3, min(changed), key)
+            self.assertLessEqual(max(changed), last + 3, key)
+
+        # Each key lowers its own channel all the way while the others stay high.
+        def lowest(channels):
+            low, high = blend(TEXELS[3], (1, 1, 1)), blend(TEXELS[3], (128, 128, 128))
+            return lambda: all(abs(c - low[i]) <= 4 if i in channels else c > high[i]
+                               for i, c in enumerate(s.picture().pixel(57, 62)))
+        for key, channels in [("1", {0}), ("3", {0, 1}), ("5", {0, 1, 2})]:
+            s.hold_until(key, lowest(channels))
+
+        def shows(colour, alpha):
+            return lambda: close(s.picture().pixel(57, 62), blend(TEXELS[3], colour, alpha), 4)
+        s.hold_until("7", shows((1, 1, 1), 8))
+        s.hold("1 3 5 7")
+        self.assertTrue(shows((1, 1, 1), 8)(), "colour and opacity stay at their lowest")
+        # And up again, each key its own channel, over black at full opacity.
+        for key, colour in [("u", (1, 1, 1)), ("2", (255, 1, 1)), ("4", (255, 255, 1)),
+                            ("6", (255, 255, 255))]:
+            s.hold_until(key, shows(colour, 255))
 
     def test_letter_keys_size_the_captures_which_keep_earlier_files(self):
         s = self.s

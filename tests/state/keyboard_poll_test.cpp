@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,31 +54,51 @@ class KeyboardPoll : public ::testing::Test {
     }
 };
 
-TEST_F(KeyboardPoll, OfTwoOpposedCameraOrModelKeysTheFirstWins) {
+TEST_F(KeyboardPoll, EachKeyOfAnOpposedPairStepsItsOwnWayAndTheFirstWins) {
     struct Case {
         int first;
         int second;
         float ViewerState::*field;
-        float afterFirst;
+        float afterFirst; // also with both keys down
+        float afterSecond;
     };
     const Case cases[] = {
-        {vk::numpad2, vk::numpad8, &ViewerState::eyeStep, -0.04f},
-        {vk::numpad1, vk::numpad9, &ViewerState::modelStep, -0.03f},
-        {vk::numpadAdd, vk::numpadSubtract, &ViewerState::riseStep, 0.03f},
-        {vk::leftShift, vk::rightShift, &ViewerState::spinZStep, 0.02f},
-        {vk::leftControl, vk::rightControl, &ViewerState::spinXStep, 0.02f},
-        {vk::numpadDivide, vk::numpadMultiply, &ViewerState::spinYStep, 0.02f},
-        {vk::left, vk::right, &ViewerState::viewHeading, -0.01f},
-        {vk::down, vk::up, &ViewerState::lookAtHeight, 2.4f - 0.01f},
+        {vk::numpad2, vk::numpad8, &ViewerState::eyeStep, -0.04f, 0.04f},
+        {vk::numpad1, vk::numpad9, &ViewerState::modelStep, -0.03f, 0.03f},
+        {vk::numpadAdd, vk::numpadSubtract, &ViewerState::riseStep, 0.03f, -0.03f},
+        {vk::leftShift, vk::rightShift, &ViewerState::spinZStep, 0.02f, -0.02f},
+        {vk::leftControl, vk::rightControl, &ViewerState::spinXStep, 0.02f, -0.02f},
+        {vk::numpadDivide, vk::numpadMultiply, &ViewerState::spinYStep, 0.02f, -0.02f},
+        {vk::left, vk::right, &ViewerState::viewHeading, -0.01f, 0.01f},
+        {vk::down, vk::up, &ViewerState::lookAtHeight, 2.3900001f, 2.41000009f},
     };
     for (const Case& c : cases) {
-        SetUp();
-        poll({c.first, c.second});
-        EXPECT_FLOAT_BITS(c.afterFirst, viewerState.*c.field) << "key " << c.first;
+        for (const auto& [keys, expected] :
+             {std::pair{std::set<int>{c.first}, c.afterFirst},
+              std::pair{std::set<int>{c.second}, c.afterSecond},
+              std::pair{std::set<int>{c.first, c.second}, c.afterFirst}}) {
+            SetUp();
+            heldKeys = keys;
+            pollKeyboard();
+            EXPECT_FLOAT_BITS(expected, viewerState.*c.field)
+                << "keys " << c.first << " and " << c.second << ", " << keys.size() << " down";
+        }
     }
     poll({vk::numpad8});
     poll({});
     EXPECT_FLOAT_BITS(0.0f, viewerState.eyeStep) << "steps hold for one frame only";
+}
+
+TEST_F(KeyboardPoll, PageUpLowersWallAndModelTogetherAndPageDownRaisesThem) {
+    poll({vk::pageUp, vk::pageDown});
+    EXPECT_FLOAT_BITS(2.38000011f, viewerState.wallPosition.y) << "Page Up wins";
+    EXPECT_FLOAT_BITS(2.55999994f, viewerState.modelPosition.y);
+    SetUp();
+    poll({vk::pageDown});
+    EXPECT_FLOAT_BITS(2.42000008f, viewerState.wallPosition.y);
+    EXPECT_FLOAT_BITS(2.5999999f, viewerState.modelPosition.y);
+    EXPECT_FLOAT_BITS(3.0f, viewerState.eyePosition.y) << "the camera stays";
+    EXPECT_FLOAT_BITS(2.4f, viewerState.lookAtHeight);
 }
 
 TEST_F(KeyboardPoll, FilterKeysStepBySixteenBitsWithSidesClampedAtThree) {
@@ -182,13 +203,39 @@ TEST_F(KeyboardPoll, CameraMovesAreWorkedInDoublePrecision) {
         << "sideways uses the heading before the arrow keys";
 }
 
-TEST_F(KeyboardPoll, Numpad7And3MoveTheModelAcrossTheView) {
-    poll({vk::numpad7, vk::numpad3});
-    EXPECT_FLOAT_BITS(0.0f, viewerState.eyePosition.x);
-    EXPECT_GT(viewerState.modelPosition.x, 0.0199f) << "7 moves right, and 3 is not read then";
-    SetUp();
-    poll({vk::numpad3});
-    EXPECT_LT(viewerState.modelPosition.x, -0.0199f) << "3 moves left";
+TEST_F(KeyboardPoll, OneSidewaysKeyActsInTheOrder6473) {
+    // 0.03 and 0.02 times the sine of 1.57 to the right (+x) of the start heading, or to its
+    // left, each rounded once to float; z moves by the cosine's tiny remainder either way.
+    constexpr float eyeRight = 0.02999999f;
+    constexpr float modelRight = 0.019999994f;
+    struct Case {
+        std::set<int> keys;
+        float eyeX;
+        float modelX;
+    };
+    const Case cases[] = {
+        {{vk::numpad6}, eyeRight, 0.0f},
+        {{vk::numpad4}, -eyeRight, 0.0f},
+        {{vk::numpad7}, 0.0f, modelRight},
+        {{vk::numpad3}, 0.0f, -modelRight},
+        {{vk::numpad6, vk::numpad4, vk::numpad7, vk::numpad3}, eyeRight, 0.0f},
+        {{vk::numpad6, vk::numpad7}, eyeRight, 0.0f},
+        {{vk::numpad4, vk::numpad7}, -eyeRight, 0.0f},
+        {{vk::numpad4, vk::numpad3}, -eyeRight, 0.0f},
+        {{vk::numpad7, vk::numpad3}, 0.0f, modelRight},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        heldKeys = c.keys;
+        pollKeyboard();
+        const bool eyeMoved = c.eyeX != 0.0f;
+        EXPECT_FLOAT_BITS(c.eyeX, viewerState.eyePosition.x) << "case " << (&c - cases);
+        EXPECT_FLOAT_BITS(eyeMoved ? -2.99997616f : -3.0f, viewerState.eyePosition.z);
+        EXPECT_FLOAT_BITS(c.modelX, viewerState.modelPosition.x) << "case " << (&c - cases);
+        EXPECT_FLOAT_BITS(eyeMoved ? 0.0f : 1.59265346e-05f, viewerState.modelPosition.z);
+        EXPECT_FLOAT_BITS(3.0f, viewerState.eyePosition.y);
+        EXPECT_FLOAT_BITS(2.58f, viewerState.modelPosition.y);
+    }
 }
 
 TEST_F(KeyboardPoll, EnterCapturesOncePerPressBeforeTheFilterMoves) {
@@ -203,6 +250,16 @@ TEST_F(KeyboardPoll, EscapeRequestsQuitWithZeroAndThePollGoesOn) {
     poll({vk::escape, vk::key('D')});
     EXPECT_EQ(std::vector<int>{0}, quitCodes);
     EXPECT_EQ(23, viewerState.filterX);
+}
+
+TEST(FilterColour, PacksOpacityRedGreenBlueFromTheTopByte) {
+    ViewerState state;
+    EXPECT_EQ(0xC8FAFAFAu, filterColor(state));
+    state.filterAlpha = 0x12;
+    state.filterRed = 0x34;
+    state.filterGreen = 0x56;
+    state.filterBlue = 0x178; // only its low byte counts
+    EXPECT_EQ(0x12345678u, filterColor(state));
 }
 
 } // namespace
