@@ -1,0 +1,78 @@
+// Times our .x loader beside Assimp's reader on the same files, in one run: the median of five
+// loads of each file by each, from the page cache, and their ratio (ours / Assimp's; below 1 is
+// ours faster). Assimp is asked for no post-processing, its cheapest read; ours also merges the
+// meshes into one triangle list. Built and run by bench/xload_vs_assimp.sh; not part of the
+// build, which never needs Assimp.
+
+#include "xfile/x_mesh.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int loads = 5;
+
+double medianMilliseconds(const std::function<void()>& load) {
+    std::vector<double> times;
+    for (int i = 0; i < loads; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        load();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[loads / 2];
+}
+
+std::string baseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::printf("%-36s %12s %10s %10s %7s  %-22s %s\n", "file", "bytes", "ours ms", "assimp ms",
+                "ratio", "ours", "assimp");
+    double oursTotal = 0, assimpTotal = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string path = argv[i];
+        XMesh mesh;
+        std::string error;
+        bool oursRead = false;
+        const double ours =
+            medianMilliseconds([&] { oursRead = loadXFile(path.c_str(), mesh, error); });
+        std::string assimpResult;
+        const double theirs = medianMilliseconds([&] {
+            Assimp::Importer importer;
+            const aiScene* scene = importer.ReadFile(path, 0);
+            assimpResult =
+                scene != nullptr ? std::to_string(scene->mNumMeshes) + " meshes" : "refused";
+        });
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        long size = 0;
+        if (file != nullptr) {
+            std::fseek(file, 0, SEEK_END);
+            size = std::ftell(file);
+            std::fclose(file);
+        }
+        const std::string oursResult =
+            oursRead ? std::to_string(mesh.attributes.size()) + " triangles" : "refused";
+        std::printf("%-36s %12ld %10.2f %10.2f %7.2f  %-22s %s\n", baseName(path).c_str(), size,
+                    ours, theirs, ours / std::max(theirs, 1e-6), oursResult.c_str(),
+                    assimpResult.c_str());
+        oursTotal += ours;
+        assimpTotal += theirs;
+    }
+    std::printf("%-36s %12s %10.2f %10.2f %7.2f\n", "total", "", oursTotal, assimpTotal,
+                oursTotal / std::max(assimpTotal, 1e-6));
+    return 0;
+}
