@@ -17,9 +17,9 @@ mkdir -p "$out/corpus"
 
 sources=(tests/fuzz/x_mesh_fuzz.cpp src/xfile/*.cpp)
 binary=$out/x_mesh_fuzz
-if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" src/xfile/*.h -newer "$binary")" ]; then
+if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" src/xfile/*.h tests/xfile/*.h -newer "$binary")" ]; then
     clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -Isrc \
-        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -Itests -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         "${sources[@]}" -o "$binary"
 fi
 

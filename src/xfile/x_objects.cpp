@@ -17,6 +17,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -626,39 +627,51 @@ template <typename Reader> class ObjectParser {
         }
     }
 
+    // In double: with a finite world matrix the cofactors, the normals and their lengths then
+    // stay finite, and only a position can leave float's range.
     void transform(const Matrix4& m, std::size_t first, std::size_t count) {
+        const std::array<double, 16> d = toDouble(m);
         // Cofactors of the 3 × 3 part: its inverse transpose up to the determinant's factor.
-        const float c[9] = {
-            m[5] * m[10] - m[6] * m[9], m[6] * m[8] - m[4] * m[10], m[4] * m[9] - m[5] * m[8],
-            m[2] * m[9] - m[1] * m[10], m[0] * m[10] - m[2] * m[8], m[1] * m[8] - m[0] * m[9],
-            m[1] * m[6] - m[2] * m[5],  m[2] * m[4] - m[0] * m[6],  m[0] * m[5] - m[1] * m[4]};
-        const float determinant = m[0] * c[0] + m[1] * c[1] + m[2] * c[2];
-        const float sign = determinant < 0 ? -1.0f : 1.0f;
+        const double c[9] = {
+            d[5] * d[10] - d[6] * d[9], d[6] * d[8] - d[4] * d[10], d[4] * d[9] - d[5] * d[8],
+            d[2] * d[9] - d[1] * d[10], d[0] * d[10] - d[2] * d[8], d[1] * d[8] - d[0] * d[9],
+            d[1] * d[6] - d[2] * d[5],  d[2] * d[4] - d[0] * d[6],  d[0] * d[5] - d[1] * d[4]};
+        const double determinant = d[0] * c[0] + d[1] * c[1] + d[2] * c[2];
+        const double sign = determinant < 0 ? -1.0 : 1.0;
         for (std::size_t v = first; v < first + count; ++v) {
             XVertex& vertex = mesh_.vertices[v];
-            const float x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
+            const double x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
             for (int k = 0; k < 3; ++k) {
                 vertex.position[k] =
-                    finiteOrZero(x * m[k] + y * m[4 + k] + z * m[8 + k] + m[12 + k]);
+                    floatOrZero(x * d[k] + y * d[4 + k] + z * d[8 + k] + d[12 + k]);
             }
-            const float nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
-            float length = 0;
+            const double nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
+            double normal[3];
+            double length = 0;
             for (int k = 0; k < 3; ++k) {
-                vertex.normal[k] = sign * (nx * c[k] + ny * c[3 + k] + nz * c[6 + k]);
-                length += vertex.normal[k] * vertex.normal[k];
+                normal[k] = sign * (nx * c[k] + ny * c[3 + k] + nz * c[6 + k]);
+                length += normal[k] * normal[k];
             }
-            if (length > 0) {
-                length = std::sqrt(length);
-                for (float& component : vertex.normal) {
-                    component = finiteOrZero(component / length);
-                }
+            length = length > 0 ? std::sqrt(length) : 1.0;
+            for (int k = 0; k < 3; ++k) {
+                vertex.normal[k] = floatOrZero(normal[k] / length);
             }
         }
     }
 
-    // Frames whose matrices are finite may still move a vertex past float's range (or a normal's
-    // length past it); such a value is read as nothing rather than handed on as inf or NaN.
-    static float finiteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
+    static std::array<double, 16> toDouble(const Matrix4& m) {
+        std::array<double, 16> d{};
+        std::copy(m.begin(), m.end(), d.begin());
+        return d;
+    }
+
+    // A value that frames move past float's range is read as nothing rather than handed on as
+    // inf or NaN (a world matrix multiplied past float's range holds inf, and NaN follows).
+    static float floatOrZero(double value) {
+        return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max()
+                   ? static_cast<float>(value)
+                   : 0.0f;
+    }
 
     Reader& in_;
     XMesh& mesh_;

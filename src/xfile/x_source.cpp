@@ -11,6 +11,7 @@ namespace {
 constexpr std::size_t historySize = 32768;
 // How much is inflated at once: large enough that moving the window is rare.
 constexpr std::size_t inflateAhead = std::size_t{1} << 20;
+constexpr std::size_t maxBlockSize = 65535;
 
 unsigned littleWord(const std::uint8_t* bytes) {
     return bytes[0] | bytes[1] << 8;
@@ -39,9 +40,12 @@ bool XByteSource::advance(std::size_t position, std::size_t count) {
         windowSize_ -= position;
         return windowSize_ >= count;
     }
-    std::size_t start = static_cast<std::size_t>(window_ - buffer_.data()) + position;
+    std::size_t start = 0;
     if (window_ == nullptr) {
-        start = 0;
+        // Room for a window, the largest block and the history, once.
+        buffer_.reserve(inflateAhead + maxBlockSize + historySize);
+    } else {
+        start = static_cast<std::size_t>(window_ - buffer_.data()) + position;
     }
     // Keep what the window still shows and the history the next block may refer to.
     const std::size_t keepFrom =
