@@ -232,6 +232,13 @@ bool XBinaryReader::nextNumber(double& value, bool& whole) {
 }
 
 bool XBinaryReader::integer(std::uint32_t& value) {
+    // The common case first: the next item of an integer list, whole in the window.
+    if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
+        std::memcpy(&value, data_ + position_, 4);
+        position_ += 4;
+        --listLeft_;
+        return true;
+    }
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {
@@ -245,6 +252,15 @@ bool XBinaryReader::integer(std::uint32_t& value) {
 }
 
 bool XBinaryReader::real(float& value) {
+    if (listLeft_ > 0 && list_ == List::floats && floatSize_ == 4 && size_ - position_ >= 4) {
+        std::memcpy(&value, data_ + position_, 4);
+        position_ += 4;
+        --listLeft_;
+        if (!std::isfinite(value)) {
+            value = 0;
+        }
+        return true;
+    }
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {
