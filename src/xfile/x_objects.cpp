@@ -627,8 +627,8 @@ template <typename Reader> class ObjectParser {
         }
     }
 
-    // In double: with a finite world matrix the cofactors, the normals and their lengths then
-    // stay finite, and only a position can leave float's range.
+    // Normals in double: with a finite world matrix the cofactors, the normals and their lengths
+    // then stay finite.
     void transform(const Matrix4& m, std::size_t first, std::size_t count) {
         const std::array<double, 16> d = toDouble(m);
         // Cofactors of the 3 × 3 part: its inverse transpose up to the determinant's factor.
@@ -640,10 +640,11 @@ template <typename Reader> class ObjectParser {
         const double sign = determinant < 0 ? -1.0 : 1.0;
         for (std::size_t v = first; v < first + count; ++v) {
             XVertex& vertex = mesh_.vertices[v];
-            const double x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
+            // Positions in float, as D3DX moves them, to its last digit.
+            const float x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
             for (int k = 0; k < 3; ++k) {
                 vertex.position[k] =
-                    floatOrZero(x * d[k] + y * d[4 + k] + z * d[8 + k] + d[12 + k]);
+                    floatOrZero(x * m[k] + y * m[4 + k] + z * m[8 + k] + m[12 + k]);
             }
             const double nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
             double normal[3];
