@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
