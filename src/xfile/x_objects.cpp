@@ -5,8 +5,9 @@
 // attributes raised by the number of materials before it.
 //
 // Objects the viewer does not draw from (animation, skinning, effects, headers, template
-// declarations, anything unknown) are skipped whole. Every count is checked against the bytes
-// left before anything is allocated for it.
+// declarations, anything unknown) are skipped whole. Every count is checked against the loader's
+// ceilings and the bytes left before anything is allocated for it, and arrays grow with the
+// numbers read, so a file costs memory in proportion to what it holds.
 
 #include "xfile/x_objects.h"
 
