@@ -140,10 +140,12 @@ template <typename Reader> class ObjectParser {
         return value <= room || fail("a count larger than the rest of the file");
     }
 
-    // Appends n numbers. The vector grows with what is read, not with what a count claims, so a
-    // file that lies about its counts costs no more memory than the numbers it holds.
-    bool appendReals(std::vector<float>& values, std::size_t n) {
-        values.reserve(values.size() + std::min<std::size_t>(n, initialReserve));
+    // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
+    // twice; the later one holds). The vector grows with what is read, not with what a count
+    // claims, so a file that lies about its counts costs no more memory than the numbers it holds.
+    bool realsInto(std::vector<float>& values, std::size_t n) {
+        values.clear();
+        values.reserve(std::min<std::size_t>(n, initialReserve));
         for (std::size_t i = 0; i < n; ++i) {
             float value = 0;
             if (!in_.real(value)) {
@@ -294,7 +296,7 @@ template <typename Reader> class ObjectParser {
         FileMesh file;
         std::uint32_t vertexCount = 0, faceCount = 0;
         if (!count(vertexCount, 3, maxMeshVertices) ||
-            !appendReals(file.positions, std::size_t{vertexCount} * 3) ||
+            !realsInto(file.positions, std::size_t{vertexCount} * 3) ||
             !count(faceCount, 1, maxMeshTriangles) ||
             !faces(faceCount, vertexCount, file.faceSizes, file.corners)) {
             return false;
@@ -350,7 +352,7 @@ template <typename Reader> class ObjectParser {
         std::uint32_t normalCount = 0, faceCount = 0;
         std::vector<std::uint32_t> sizes;
         if (!count(normalCount, 3, maxMeshVertices) ||
-            !appendReals(file.normals, std::size_t{normalCount} * 3) ||
+            !realsInto(file.normals, std::size_t{normalCount} * 3) ||
             !count(faceCount, 1, maxMeshTriangles) ||
             !faces(faceCount, normalCount, sizes, file.normalCorners)) {
             return false;
@@ -367,7 +369,7 @@ template <typename Reader> class ObjectParser {
     bool texcoords(FileMesh& file) {
         std::uint32_t coordinateCount = 0;
         return count(coordinateCount, 2, maxMeshVertices) &&
-               appendReals(file.texcoords, std::size_t{coordinateCount} * 2) &&
+               realsInto(file.texcoords, std::size_t{coordinateCount} * 2) &&
                children([&] { return skipChild(); });
     }
 
@@ -402,6 +404,7 @@ template <typename Reader> class ObjectParser {
         if (mesh_.materials.size() + materialCount > maxMeshMaterials) {
             return fail("the file names more materials than the loader's ceiling");
         }
+        file.faceMaterials.clear();
         file.faceMaterials.reserve(std::min<std::size_t>(indexCount, initialReserve));
         for (std::uint32_t i = 0; i < indexCount; ++i) {
             std::uint32_t index = 0;
