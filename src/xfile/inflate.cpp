@@ -1,49 +1,60 @@
-// Raw DEFLATE decoding: canonical Huffman codes decoded a bit at a time, length by length. Plenty
-// fast for the compressed .x files, which are small beside their text or binary content.
+// Raw DEFLATE decoding with lookup tables: the next bits of the stream index a table that gives
+// the symbol and its code length at once, for every code of up to fastBits bits (nearly all of
+// them); longer codes are walked length by length past the table.
 
 #include "xfile/inflate.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
 constexpr int maxCodeBits = 15;
+constexpr int fastBits = 10;
 constexpr std::size_t windowSize = 32768;
 
+// The stream's bits, least significant first, through a 64-bit buffer refilled a byte at a time.
 class BitReader {
   public:
     BitReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
-    // Reads `count` bits, least significant first; false when the input has run out.
-    bool bits(int count, std::uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < count; ++i) {
-            std::uint32_t bit = 0;
-            if (!oneBit(bit)) {
-                return false;
-            }
-            value |= bit << i;
+    // At least 57 bits in the buffer, or every bit the input has left.
+    void refill() {
+        while (count_ <= 56 && position_ < size_) {
+            buffer_ |= std::uint64_t{data_[position_++]} << count_;
+            count_ += 8;
         }
-        return true;
     }
 
-    bool oneBit(std::uint32_t& bit) {
-        if (position_ >= size_) {
+    // The next `count` bits without taking them; bits past the input's end read as 0.
+    std::uint32_t look(int count) {
+        refill();
+        return static_cast<std::uint32_t>(buffer_ & ((std::uint64_t{1} << count) - 1));
+    }
+
+    int available() const { return count_; }
+
+    void drop(int count) {
+        buffer_ >>= count;
+        count_ -= count;
+    }
+
+    // Reads `count` bits (up to 16); false when the input has run out.
+    bool bits(int count, std::uint32_t& value) {
+        value = look(count);
+        if (count_ < count) {
             return false;
         }
-        bit = (data_[position_] >> bitInByte_) & 1u;
-        if (++bitInByte_ == 8) {
-            bitInByte_ = 0;
-            ++position_;
-        }
+        drop(count);
         return true;
     }
 
+    // Drops the bits left in the current byte and returns whole buffered bytes to the input.
     void skipToByte() {
-        if (bitInByte_ != 0) {
-            bitInByte_ = 0;
-            ++position_;
-        }
+        drop(count_ % 8);
+        position_ -= static_cast<std::size_t>(count_ / 8);
+        buffer_ = 0;
+        count_ = 0;
     }
 
     bool bytes(std::size_t count, const std::uint8_t*& start) {
@@ -59,22 +70,37 @@ class BitReader {
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t position_ = 0;
-    int bitInByte_ = 0;
+    std::uint64_t buffer_ = 0;
+    int count_ = 0;
 };
 
-// A canonical Huffman code: how many codes have each length, and the symbols in code order.
+// A canonical Huffman code: a table for the codes of up to fastBits bits, indexed by the next
+// fastBits bits of the stream (each entry the symbol times 16 plus the code's length, 0 for a
+// longer code or none), and the counts and symbols in code order for the longer ones.
 struct HuffmanCode {
+    std::array<std::uint16_t, 1u << fastBits> fast{};
     std::array<std::uint16_t, maxCodeBits + 1> countOfLength{};
     std::array<std::uint16_t, 288> symbols{};
 };
+
+// Deflate sends codes most significant bit first into a least-significant-first stream.
+std::uint32_t reversed(std::uint32_t code, int length) {
+    std::uint32_t result = 0;
+    for (int i = 0; i < length; ++i) {
+        result = result << 1 | (code >> i & 1u);
+    }
+    return result;
+}
 
 // Builds the code from each symbol's code length. Refuses an over-subscribed code; an incomplete
 // one is allowed (a single distance code is legal) and fails only if an unused code is met.
 bool buildCode(const std::uint8_t* lengths, int symbolCount, HuffmanCode& code) {
     code.countOfLength.fill(0);
+    code.fast.fill(0);
     for (int symbol = 0; symbol < symbolCount; ++symbol) {
         ++code.countOfLength[lengths[symbol]];
     }
+    code.countOfLength[0] = 0;
     int left = 1;
     for (int length = 1; length <= maxCodeBits; ++length) {
         left = left * 2 - code.countOfLength[length];
@@ -83,30 +109,52 @@ bool buildCode(const std::uint8_t* lengths, int symbolCount, HuffmanCode& code) 
         }
     }
     std::array<std::uint16_t, maxCodeBits + 2> offset{};
+    std::array<std::uint32_t, maxCodeBits + 2> nextCode{};
     for (int length = 1; length <= maxCodeBits; ++length) {
         offset[length + 1] = offset[length] + code.countOfLength[length];
+        nextCode[length + 1] = (nextCode[length] + code.countOfLength[length]) << 1;
     }
     for (int symbol = 0; symbol < symbolCount; ++symbol) {
-        if (lengths[symbol] != 0) {
-            code.symbols[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+        const int length = lengths[symbol];
+        if (length == 0) {
+            continue;
+        }
+        code.symbols[offset[length]++] = static_cast<std::uint16_t>(symbol);
+        const std::uint32_t bits = reversed(nextCode[length]++, length);
+        if (length <= fastBits) {
+            for (std::uint32_t index = bits; index < code.fast.size(); index += 1u << length) {
+                code.fast[index] = static_cast<std::uint16_t>(symbol << 4 | length);
+            }
         }
     }
     return true;
 }
 
-// Decodes one symbol: codes of each length are consecutive numbers, so walk length by length.
+// Decodes one symbol: by the table when its code is short, else length by length, codes of each
+// length being consecutive numbers.
 bool decodeSymbol(BitReader& in, const HuffmanCode& code, int& symbol) {
+    const std::uint32_t entry = code.fast[in.look(fastBits)];
+    const int length = static_cast<int>(entry & 15u);
+    if (length != 0) {
+        if (length > in.available()) {
+            return false;
+        }
+        in.drop(length);
+        symbol = static_cast<int>(entry >> 4);
+        return true;
+    }
+    const std::uint32_t bits = in.look(maxCodeBits);
     int first = 0; // first code of the current length
     int index = 0; // index of that code's symbol
     int value = 0;
-    for (int length = 1; length <= maxCodeBits; ++length) {
-        std::uint32_t bit = 0;
-        if (!in.oneBit(bit)) {
-            return false;
-        }
-        value |= static_cast<int>(bit);
-        const int count = code.countOfLength[length];
+    for (int bit = 1; bit <= maxCodeBits; ++bit) {
+        value |= static_cast<int>(bits >> (bit - 1) & 1u);
+        const int count = code.countOfLength[bit];
         if (value - first < count) {
+            if (bit > in.available()) {
+                return false;
+            }
+            in.drop(bit);
             symbol = code.symbols[index + value - first];
             return true;
         }
@@ -133,7 +181,13 @@ class Inflater {
   public:
     Inflater(const std::uint8_t* data, std::size_t size, std::size_t limit,
              std::vector<std::uint8_t>& output)
-        : in_(data, size), output_(output), streamStart_(output.size()), limit_(limit) {}
+        : in_(data, size), output_(output), streamStart_(output.size()), written_(output.size()),
+          limit_(limit) {
+        output_.resize(streamStart_ + limit_);
+    }
+
+    // Leaves the output at what was decoded, whatever the outcome.
+    ~Inflater() { output_.resize(written_); }
 
     bool run(std::string& error) {
         std::uint32_t last = 0;
@@ -177,7 +231,8 @@ class Inflater {
         if (length > room()) {
             return "the output grows past its stated size";
         }
-        output_.insert(output_.end(), bytes, bytes + length);
+        std::memcpy(output_.data() + written_, bytes, length);
+        written_ += length;
         return nullptr;
     }
 
@@ -284,7 +339,7 @@ class Inflater {
                 if (room() == 0) {
                     return "the output grows past its stated size";
                 }
-                output_.push_back(static_cast<std::uint8_t>(symbol));
+                output_[written_++] = static_cast<std::uint8_t>(symbol);
                 continue;
             }
             if (symbol == 256) {
@@ -314,24 +369,33 @@ class Inflater {
             return "the stream ends inside a distance";
         }
         const std::size_t distance = distanceBase[distanceSymbol] + extra;
-        if (distance > output_.size() || distance > windowSize) {
+        if (distance > written_ || distance > windowSize) {
             return "a distance reaching before the start of the data";
         }
         if (length > room()) {
             return "the output grows past its stated size";
         }
-        std::size_t from = output_.size() - distance;
-        for (std::size_t i = 0; i < length; ++i) {
-            output_.push_back(output_[from++]); // may overlap what this copy writes
+        std::uint8_t* to = output_.data() + written_;
+        const std::uint8_t* from = to - distance;
+        if (distance >= length) {
+            std::memcpy(to, from, length);
+        } else if (distance == 1) {
+            std::memset(to, *from, length); // a run of one byte
+        } else {
+            for (std::size_t i = 0; i < length; ++i) {
+                to[i] = from[i]; // overlaps what this copy writes: byte by byte
+            }
         }
+        written_ += length;
         return nullptr;
     }
 
-    std::size_t room() const { return limit_ - (output_.size() - streamStart_); }
+    std::size_t room() const { return limit_ - (written_ - streamStart_); }
 
     BitReader in_;
     std::vector<std::uint8_t>& output_;
     std::size_t streamStart_;
+    std::size_t written_;
     std::size_t limit_;
     HuffmanCode literals_;
     HuffmanCode distances_;

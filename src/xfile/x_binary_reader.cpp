@@ -32,9 +32,9 @@ bool isBareToken(std::uint16_t token) {
 
 } // namespace
 
-XBinaryReader::XBinaryReader(const std::uint8_t* data, std::size_t size, std::size_t floatSize,
-                             std::size_t firstByte)
-    : data_(data), size_(size), floatSize_(floatSize), firstByte_(firstByte) {}
+XBinaryReader::XBinaryReader(XByteSource& source, std::size_t floatSize, std::size_t firstByte)
+    : source_(source), data_(source.data()), size_(source.size()), floatSize_(floatSize),
+      firstByte_(firstByte) {}
 
 bool XBinaryReader::failWith(const char* why) {
     fault_ = why;
@@ -42,11 +42,39 @@ bool XBinaryReader::failWith(const char* why) {
 }
 
 std::string XBinaryReader::where() const {
-    return "byte " + std::to_string(firstByte_ + position_);
+    return "byte " + std::to_string(firstByte_ + source_.offset() + position_);
+}
+
+// At least `count` bytes from the position, when the data has them; the window then starts at
+// the position.
+bool XBinaryReader::more(std::size_t count) {
+    if (size_ - position_ >= count) {
+        return true;
+    }
+    if (source_.finished()) {
+        return false; // the window already reaches the end of the data
+    }
+    const bool enough = source_.advance(position_, count);
+    data_ = source_.data();
+    size_ = source_.size();
+    position_ = 0;
+    return enough;
+}
+
+bool XBinaryReader::skipBytes(std::size_t count) {
+    while (count > size_ - position_) {
+        count -= size_ - position_;
+        position_ = size_;
+        if (!more(1)) {
+            return failWith("the file ends inside a list");
+        }
+    }
+    position_ += count;
+    return true;
 }
 
 bool XBinaryReader::readWord(std::uint16_t& value) {
-    if (remainingBytes() < 2) {
+    if (!more(2)) {
         return failWith("the file ends inside a token");
     }
     value = static_cast<std::uint16_t>(data_[position_] | data_[position_ + 1] << 8);
@@ -55,7 +83,7 @@ bool XBinaryReader::readWord(std::uint16_t& value) {
 }
 
 bool XBinaryReader::readDword(std::uint32_t& value) {
-    if (remainingBytes() < 4) {
+    if (!more(4)) {
         return failWith("the file ends inside a token's record");
     }
     std::memcpy(&value, data_ + position_, 4); // little-endian, as every target is
@@ -64,7 +92,7 @@ bool XBinaryReader::readDword(std::uint32_t& value) {
 }
 
 void XBinaryReader::skipSeparators() {
-    while (listLeft_ == 0 && remainingBytes() >= 2) {
+    while (listLeft_ == 0 && more(2)) {
         const std::uint16_t token = data_[position_] | data_[position_ + 1] << 8;
         if (token != tokenComma && token != tokenSemicolon) {
             return;
@@ -78,7 +106,7 @@ XToken XBinaryReader::peek() {
         return XToken::number;
     }
     skipSeparators();
-    if (remainingBytes() < 2) {
+    if (!more(2)) {
         return XToken::end;
     }
     switch (data_[position_] | data_[position_ + 1] << 8) {
@@ -109,7 +137,10 @@ bool XBinaryReader::bytesWithCount(std::string& value) {
     if (!readDword(count)) {
         return false;
     }
-    if (count > remainingBytes()) {
+    if (count > maxWordBytes) {
+        return failWith("a name or string longer than 64 KiB");
+    }
+    if (!more(count)) {
         return failWith("a name or string is longer than the rest of the file");
     }
     const char* first = reinterpret_cast<const char*>(data_ + position_);
@@ -137,7 +168,7 @@ bool XBinaryReader::string(std::string& value) {
         return false;
     }
     skipSeparators();
-    if (remainingBytes() >= 2 && data_[position_] == 0 && data_[position_ + 1] == 0) {
+    if (more(2) && data_[position_] == 0 && data_[position_ + 1] == 0) {
         position_ += 2;
     }
     return true;
@@ -178,9 +209,12 @@ bool XBinaryReader::nextNumber(double& value, bool& whole) {
         }
     }
     --listLeft_;
+    if (!more(list_ == List::integers ? 4 : floatSize_)) {
+        return failWith("the file ends inside a list");
+    }
     if (list_ == List::integers) {
         std::uint32_t integer = 0;
-        readDword(integer); // startList made sure the whole list is there
+        readDword(integer);
         value = integer;
         whole = true;
     } else if (floatSize_ == 8) {
@@ -198,6 +232,13 @@ bool XBinaryReader::nextNumber(double& value, bool& whole) {
 }
 
 bool XBinaryReader::integer(std::uint32_t& value) {
+    // The common case first: the next item of an integer list, whole in the window.
+    if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
+        std::memcpy(&value, data_ + position_, 4);
+        position_ += 4;
+        --listLeft_;
+        return true;
+    }
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {
@@ -211,6 +252,15 @@ bool XBinaryReader::integer(std::uint32_t& value) {
 }
 
 bool XBinaryReader::real(float& value) {
+    if (listLeft_ > 0 && list_ == List::floats && floatSize_ == 4 && size_ - position_ >= 4) {
+        std::memcpy(&value, data_ + position_, 4);
+        position_ += 4;
+        --listLeft_;
+        if (!std::isfinite(value)) {
+            value = 0;
+        }
+        return true;
+    }
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {
@@ -224,7 +274,7 @@ bool XBinaryReader::guid() {
     if (peek() != XToken::guid) {
         return failWith("a GUID was expected");
     }
-    if (remainingBytes() < 2 + guidSize) {
+    if (!more(2 + guidSize)) {
         return failWith("the file ends inside a GUID");
     }
     position_ += 2 + guidSize;
@@ -250,9 +300,9 @@ bool XBinaryReader::closeBrace() {
 // One token with its record; the rest of a list being read counts as one token.
 bool XBinaryReader::skipToken() {
     if (listLeft_ > 0) {
-        position_ += listLeft_ * (list_ == List::integers ? 4 : floatSize_);
+        const std::size_t bytes = listLeft_ * (list_ == List::integers ? 4 : floatSize_);
         listLeft_ = 0;
-        return true;
+        return skipBytes(bytes);
     }
     std::uint16_t token = 0;
     if (!readWord(token)) {

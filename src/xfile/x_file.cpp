@@ -1,21 +1,18 @@
-// The outside of a .x file: its 16-byte header ("xof 0303txt 0032" and such), the inflation of
-// the compressed forms, and reading the file from disk. The objects inside are read by
-// x_objects.cpp.
-//
-// A compressed file continues after the header with the size of the whole uncompressed file
-// (header included) and then blocks: a 16-bit uncompressed size, a 16-bit compressed size
-// (counting the "CK" that follows), "CK" and a raw deflate stream, whose back references may
-// reach into the blocks before it.
+// The outside of a .x file: its 16-byte header ("xof 0303txt 0032" and such), the size that a
+// compressed form states, and reading the file from disk. The objects inside are read by
+// x_objects.cpp, from the data x_source.cpp hands out.
 
 #include "xfile/x_mesh.h"
 
-#include "xfile/inflate.h"
 #include "xfile/x_objects.h"
+#include "xfile/x_source.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -49,52 +46,9 @@ bool readHeader(const std::uint8_t* data, std::size_t size, Header& header, std:
     return true;
 }
 
-unsigned littleWord(const std::uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8;
-}
-
-bool failAt(std::size_t offset, const std::string& why, std::string& error) {
+bool failAt(std::size_t offset, const char* why, std::string& error) {
     error = "byte " + std::to_string(offset) + ": " + why;
     return false;
-}
-
-bool inflateBlocks(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out,
-                   std::string& error) {
-    std::size_t at = headerSize;
-    if (size - at < 4) {
-        return failAt(at, "the file ends before its uncompressed size", error);
-    }
-    std::uint32_t statedSize = 0;
-    std::memcpy(&statedSize, data + at, 4);
-    at += 4;
-    if (statedSize < headerSize || statedSize - headerSize > maxInflatedSize) {
-        return failAt(at - 4, "an impossible uncompressed size", error);
-    }
-    const std::size_t wanted = statedSize - headerSize;
-    out.reserve(std::min(wanted, size * 64));
-    while (out.size() < wanted) {
-        if (size - at < 6) {
-            return failAt(at, "the file ends before all its blocks", error);
-        }
-        const unsigned blockSize = littleWord(data + at);
-        const unsigned packedSize = littleWord(data + at + 2);
-        if (data[at + 4] != 'C' || data[at + 5] != 'K') {
-            return failAt(at + 4, "a compressed block without its \"CK\" signature", error);
-        }
-        if (packedSize < 2 || packedSize - 2 > size - at - 6) {
-            return failAt(at + 2, "a compressed block longer than the rest of the file", error);
-        }
-        const std::size_t before = out.size();
-        std::string why;
-        if (blockSize > wanted - before ||
-            !inflateRaw(data + at + 6, packedSize - 2, blockSize, out, why) ||
-            out.size() - before != blockSize) {
-            return failAt(at, why.empty() ? "a block inflates to another size than stated" : why,
-                          error);
-        }
-        at += 4 + packedSize;
-    }
-    return true;
 }
 
 } // namespace
@@ -105,22 +59,32 @@ bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::st
     if (!readHeader(data, size, header, error)) {
         return false;
     }
-    std::vector<std::uint8_t> inflated;
-    const std::uint8_t* body = data + headerSize;
-    std::size_t bodySize = size - headerSize;
-    // Binary places count from the start of the file, as a hex viewer shows them; those in
-    // inflated data from the start of that data.
-    header.form.firstByte = headerSize;
-    if (header.compressed) {
-        header.form.firstByte = 0;
-        if (!inflateBlocks(data, size, inflated, error)) {
+    if (!header.compressed) {
+        // Binary places count from the start of the file, as a hex viewer shows them.
+        header.form.firstByte = headerSize;
+        XByteSource source(data + headerSize, size - headerSize);
+        if (!readXObjects(source, header.form, mesh, error)) {
+            mesh = XMesh{};
             return false;
         }
-        body = inflated.data();
-        bodySize = inflated.size();
+        return true;
     }
-    if (!readXObjects(body, bodySize, header.form, mesh, error)) {
-        if (header.compressed) {
+    constexpr std::size_t statedSizeBytes = 4;
+    if (size - headerSize < statedSizeBytes) {
+        return failAt(headerSize, "the file ends before its uncompressed size", error);
+    }
+    std::uint32_t statedSize = 0;
+    std::memcpy(&statedSize, data + headerSize, statedSizeBytes);
+    if (statedSize < headerSize || statedSize - headerSize > maxInflatedSize) {
+        return failAt(headerSize, "an impossible uncompressed size", error);
+    }
+    const std::size_t blocksStart = headerSize + statedSizeBytes;
+    XByteSource source(data + blocksStart, size - blocksStart, blocksStart,
+                       statedSize - headerSize);
+    // Places in inflated data count from the start of that data.
+    header.form.firstByte = 0;
+    if (!readXObjects(source, header.form, mesh, error)) {
+        if (source.fault().empty()) {
             error = "inflated data, " + error;
         }
         mesh = XMesh{};
@@ -129,19 +93,33 @@ bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::st
     return true;
 }
 
+// The header is read and checked before the rest, so that a large file that is not a .x file
+// costs 16 bytes of reading; the rest is then one read of the file's size. A path that is not
+// a regular file (a folder, a device, a pipe that would block the read) counts as missing.
 bool loadXFile(const char* fileName, XMesh& mesh, std::string& error) {
     mesh = XMesh{};
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName, "rb"), std::fclose);
+    std::error_code failure;
+    const std::filesystem::path path(fileName);
+    const bool regular = std::filesystem::is_regular_file(path, failure);
+    const std::uintmax_t fileSize = regular ? std::filesystem::file_size(path, failure) : 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        regular && !failure ? std::fopen(fileName, "rb") : nullptr, std::fclose);
     if (!file) {
         error = std::string("cannot open ") + fileName;
         return false;
     }
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    std::vector<std::uint8_t> bytes(headerSize);
+    bytes.resize(std::fread(bytes.data(), 1, headerSize, file.get()));
+    Header header{};
+    if (!readHeader(bytes.data(), bytes.size(), header, error)) {
+        return false;
     }
+    if (fileSize > SIZE_MAX / 2) {
+        return failAt(0, "a file too large to read", error);
+    }
+    bytes.resize(std::max<std::size_t>(static_cast<std::size_t>(fileSize), headerSize));
+    bytes.resize(headerSize +
+                 std::fread(bytes.data() + headerSize, 1, bytes.size() - headerSize, file.get()));
     if (std::ferror(file.get())) {
         error = std::string("cannot read ") + fileName;
         return false;

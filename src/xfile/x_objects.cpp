@@ -5,8 +5,9 @@
 // attributes raised by the number of materials before it.
 //
 // Objects the viewer does not draw from (animation, skinning, effects, headers, template
-// declarations, anything unknown) are skipped whole. Every count is checked against the bytes
-// left before anything is allocated for it.
+// declarations, anything unknown) are skipped whole. Every count is checked against the loader's
+// ceilings and the bytes left before anything is allocated for it, and arrays grow with the
+// numbers read, so a file costs memory in proportion to what it holds.
 
 #include "xfile/x_objects.h"
 
@@ -17,6 +18,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -24,6 +26,9 @@ namespace {
 using Matrix4 = std::array<float, 16>; // row-major, row vectors: p' = p × M
 
 constexpr Matrix4 identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// What a vector reserves before its count is borne out by numbers actually read.
+constexpr std::size_t initialReserve = 1u << 16;
 
 // Vertex colours as D3DXLoadMeshFromX (Wine's, observed) gives them where a file leaves them
 // out: white with alpha 0 for a vertex that its mesh's colours do not name, 0 for every vertex
@@ -98,8 +103,11 @@ template <typename Reader> class ObjectParser {
   public:
     ObjectParser(Reader& reader, XMesh& mesh) : in_(reader), mesh_(mesh) {}
 
+    // A '}' at the top level ends the data: D3DXLoadMeshFromX keeps what came before it and
+    // reads nothing after it, and real files end with a stray one.
     bool readAll(std::string& error) {
-        while (in_.peek() != XToken::end) {
+        for (XToken next = in_.peek(); next != XToken::end && next != XToken::closeBrace;
+             next = in_.peek()) {
             if (!object(-1, 0)) {
                 error = in_.where() + ": " + (why_ != nullptr ? why_ : in_.fault());
                 return false;
@@ -119,13 +127,33 @@ template <typename Reader> class ObjectParser {
         return false;
     }
 
-    // A plausible count: each item needs at least `numbersPerItem` numbers still in the file.
-    bool count(std::uint32_t& value, std::size_t numbersPerItem) {
+    // A plausible count: within `ceiling`, and each item needs at least `numbersPerItem` numbers
+    // still in the file.
+    bool count(std::uint32_t& value, std::size_t numbersPerItem, std::size_t ceiling) {
         if (!in_.integer(value)) {
             return false;
         }
+        if (value > ceiling) {
+            return fail("a count larger than the loader's ceiling");
+        }
         const std::size_t room = in_.remainingBytes() / Reader::minBytesPerNumber / numbersPerItem;
         return value <= room || fail("a count larger than the rest of the file");
+    }
+
+    // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
+    // twice; the later one holds). The vector grows with what is read, not with what a count
+    // claims, so a file that lies about its counts costs no more memory than the numbers it holds.
+    bool realsInto(std::vector<float>& values, std::size_t n) {
+        values.clear();
+        values.reserve(std::min<std::size_t>(n, initialReserve));
+        for (std::size_t i = 0; i < n; ++i) {
+            float value = 0;
+            if (!in_.real(value)) {
+                return false;
+            }
+            values.push_back(value);
+        }
+        return true;
     }
 
     bool reals(float* values, std::size_t n) {
@@ -267,11 +295,9 @@ template <typename Reader> class ObjectParser {
     bool mesh(int frame) {
         FileMesh file;
         std::uint32_t vertexCount = 0, faceCount = 0;
-        if (!count(vertexCount, 3)) {
-            return false;
-        }
-        file.positions.resize(std::size_t{vertexCount} * 3);
-        if (!reals(file.positions.data(), file.positions.size()) || !count(faceCount, 1) ||
+        if (!count(vertexCount, 3, maxMeshVertices) ||
+            !realsInto(file.positions, std::size_t{vertexCount} * 3) ||
+            !count(faceCount, 1, maxMeshTriangles) ||
             !faces(faceCount, vertexCount, file.faceSizes, file.corners)) {
             return false;
         }
@@ -281,21 +307,24 @@ template <typename Reader> class ObjectParser {
 
     bool faces(std::uint32_t faceCount, std::uint32_t indexLimit, std::vector<std::uint32_t>& sizes,
                std::vector<std::uint32_t>& corners) {
-        sizes.resize(faceCount);
+        sizes.clear();
         corners.clear();
-        for (std::uint32_t& size : sizes) {
-            if (!count(size, 1)) {
+        sizes.reserve(std::min<std::size_t>(faceCount, initialReserve));
+        for (std::uint32_t face = 0; face < faceCount; ++face) {
+            std::uint32_t size = 0;
+            if (!count(size, 1, maxMeshTriangles + 2)) {
                 return false;
             }
-            const std::size_t first = corners.size();
-            corners.resize(first + size);
-            for (std::size_t i = first; i < corners.size(); ++i) {
-                if (!in_.integer(corners[i])) {
+            sizes.push_back(size);
+            for (std::uint32_t i = 0; i < size; ++i) {
+                std::uint32_t corner = 0;
+                if (!in_.integer(corner)) {
                     return false;
                 }
-                if (corners[i] >= indexLimit) {
+                if (corner >= indexLimit) {
                     return fail("a face names an index past the end of its list");
                 }
+                corners.push_back(corner);
             }
         }
         return true;
@@ -321,12 +350,10 @@ template <typename Reader> class ObjectParser {
 
     bool normals(FileMesh& file) {
         std::uint32_t normalCount = 0, faceCount = 0;
-        if (!count(normalCount, 3)) {
-            return false;
-        }
-        file.normals.resize(std::size_t{normalCount} * 3);
         std::vector<std::uint32_t> sizes;
-        if (!reals(file.normals.data(), file.normals.size()) || !count(faceCount, 1) ||
+        if (!count(normalCount, 3, maxMeshVertices) ||
+            !realsInto(file.normals, std::size_t{normalCount} * 3) ||
+            !count(faceCount, 1, maxMeshTriangles) ||
             !faces(faceCount, normalCount, sizes, file.normalCorners)) {
             return false;
         }
@@ -341,11 +368,8 @@ template <typename Reader> class ObjectParser {
 
     bool texcoords(FileMesh& file) {
         std::uint32_t coordinateCount = 0;
-        if (!count(coordinateCount, 2)) {
-            return false;
-        }
-        file.texcoords.resize(std::size_t{coordinateCount} * 2);
-        return reals(file.texcoords.data(), file.texcoords.size()) &&
+        return count(coordinateCount, 2, maxMeshVertices) &&
+               realsInto(file.texcoords, std::size_t{coordinateCount} * 2) &&
                children([&] { return skipChild(); });
     }
 
@@ -353,7 +377,7 @@ template <typename Reader> class ObjectParser {
     // passed over; a vertex named twice keeps the later colour.
     bool vertexColours(FileMesh& file) {
         std::uint32_t entryCount = 0;
-        if (!count(entryCount, 5)) {
+        if (!count(entryCount, 5, maxMeshVertices)) {
             return false;
         }
         const std::size_t vertexCount = file.positions.size() / 3;
@@ -374,20 +398,23 @@ template <typename Reader> class ObjectParser {
 
     bool materialList(FileMesh& file) {
         std::uint32_t materialCount = 0, indexCount = 0;
-        if (!count(materialCount, 1) || !count(indexCount, 1)) {
+        if (!count(materialCount, 1, maxMeshMaterials) || !count(indexCount, 1, maxMeshTriangles)) {
             return false;
         }
         if (mesh_.materials.size() + materialCount > maxMeshMaterials) {
             return fail("the file names more materials than the loader's ceiling");
         }
-        file.faceMaterials.resize(indexCount);
-        for (std::uint32_t& index : file.faceMaterials) {
+        file.faceMaterials.clear();
+        file.faceMaterials.reserve(std::min<std::size_t>(indexCount, initialReserve));
+        for (std::uint32_t i = 0; i < indexCount; ++i) {
+            std::uint32_t index = 0;
             if (!in_.integer(index)) {
                 return false;
             }
             if (index >= materialCount) {
                 return fail("a face names a material past the end of the list");
             }
+            file.faceMaterials.push_back(index);
         }
         file.materials.clear();
         const bool ok = children([&] { return listedMaterial(file.materials); });
@@ -402,8 +429,12 @@ template <typename Reader> class ObjectParser {
             if (!reference(name)) {
                 return false;
             }
+            // D3DXLoadMeshFromX refuses a file whose material list names no earlier material.
             const auto found = namedMaterials_.find(name);
-            materials.push_back(found != namedMaterials_.end() ? found->second : defaultMaterial);
+            if (found == namedMaterials_.end()) {
+                return fail("a material reference names no material before it");
+            }
+            materials.push_back(found->second);
             return true;
         }
         std::string type, name;
@@ -499,8 +530,9 @@ template <typename Reader> class ObjectParser {
             mesh_.attributes.size() + triangles > maxMeshTriangles) {
             return fail("the file makes more vertices or triangles than the loader's ceiling");
         }
+        // No reserve here: an exact one per mesh would defeat the vectors' geometric growth and
+        // copy everything merged so far once per mesh.
         const std::size_t base = mesh_.vertices.size();
-        mesh_.vertices.reserve(base + total);
         for (std::size_t v = 0; v < vertexCount; ++v) {
             const std::uint32_t normal = withNormals ? normalOfVertex[v] : UINT32_MAX;
             mesh_.vertices.push_back(vertexOf(file, v, normal));
@@ -510,7 +542,7 @@ template <typename Reader> class ObjectParser {
                 vertexOf(file, file.corners[corner], file.normalCorners[corner]));
         }
         addColours(file, base, extraSources);
-        addTriangles(file, cornerVertex, base, triangles);
+        addTriangles(file, cornerVertex, base);
         mesh_.hasNormals = mesh_.hasNormals || withNormals;
         mesh_.hasTexcoords = mesh_.hasTexcoords || !file.texcoords.empty();
         placed_.push_back({frame, base, total});
@@ -548,7 +580,7 @@ template <typename Reader> class ObjectParser {
     }
 
     void addTriangles(const FileMesh& file, const std::vector<std::uint32_t>& cornerVertex,
-                      std::size_t base, std::size_t triangles) {
+                      std::size_t base) {
         std::uint32_t materialBase = static_cast<std::uint32_t>(mesh_.materials.size());
         if (!file.materials.empty()) {
             mesh_.materials.insert(mesh_.materials.end(), file.materials.begin(),
@@ -562,8 +594,6 @@ template <typename Reader> class ObjectParser {
             }
             materialBase = defaultMaterialIndex_;
         }
-        mesh_.indices.reserve(mesh_.indices.size() + triangles * 3);
-        mesh_.attributes.reserve(mesh_.attributes.size() + triangles);
         std::size_t first = 0;
         for (std::size_t face = 0; face < file.faceSizes.size(); ++face) {
             const std::uint32_t attribute = materialBase + materialOfFace(file, face);
@@ -601,33 +631,51 @@ template <typename Reader> class ObjectParser {
         }
     }
 
+    // Normals in double: with a finite world matrix the cofactors, the normals and their lengths
+    // then stay finite.
     void transform(const Matrix4& m, std::size_t first, std::size_t count) {
+        const std::array<double, 16> d = toDouble(m);
         // Cofactors of the 3 × 3 part: its inverse transpose up to the determinant's factor.
-        const float c[9] = {
-            m[5] * m[10] - m[6] * m[9], m[6] * m[8] - m[4] * m[10], m[4] * m[9] - m[5] * m[8],
-            m[2] * m[9] - m[1] * m[10], m[0] * m[10] - m[2] * m[8], m[1] * m[8] - m[0] * m[9],
-            m[1] * m[6] - m[2] * m[5],  m[2] * m[4] - m[0] * m[6],  m[0] * m[5] - m[1] * m[4]};
-        const float determinant = m[0] * c[0] + m[1] * c[1] + m[2] * c[2];
-        const float sign = determinant < 0 ? -1.0f : 1.0f;
+        const double c[9] = {
+            d[5] * d[10] - d[6] * d[9], d[6] * d[8] - d[4] * d[10], d[4] * d[9] - d[5] * d[8],
+            d[2] * d[9] - d[1] * d[10], d[0] * d[10] - d[2] * d[8], d[1] * d[8] - d[0] * d[9],
+            d[1] * d[6] - d[2] * d[5],  d[2] * d[4] - d[0] * d[6],  d[0] * d[5] - d[1] * d[4]};
+        const double determinant = d[0] * c[0] + d[1] * c[1] + d[2] * c[2];
+        const double sign = determinant < 0 ? -1.0 : 1.0;
         for (std::size_t v = first; v < first + count; ++v) {
             XVertex& vertex = mesh_.vertices[v];
+            // Positions in float, as D3DX moves them, to its last digit.
             const float x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
             for (int k = 0; k < 3; ++k) {
-                vertex.position[k] = x * m[k] + y * m[4 + k] + z * m[8 + k] + m[12 + k];
+                vertex.position[k] =
+                    floatOrZero(x * m[k] + y * m[4 + k] + z * m[8 + k] + m[12 + k]);
             }
-            const float nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
-            float length = 0;
+            const double nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
+            double normal[3];
+            double length = 0;
             for (int k = 0; k < 3; ++k) {
-                vertex.normal[k] = sign * (nx * c[k] + ny * c[3 + k] + nz * c[6 + k]);
-                length += vertex.normal[k] * vertex.normal[k];
+                normal[k] = sign * (nx * c[k] + ny * c[3 + k] + nz * c[6 + k]);
+                length += normal[k] * normal[k];
             }
-            if (length > 0) {
-                length = std::sqrt(length);
-                for (float& component : vertex.normal) {
-                    component /= length;
-                }
+            length = length > 0 ? std::sqrt(length) : 1.0;
+            for (int k = 0; k < 3; ++k) {
+                vertex.normal[k] = floatOrZero(normal[k] / length);
             }
         }
+    }
+
+    static std::array<double, 16> toDouble(const Matrix4& m) {
+        std::array<double, 16> d{};
+        std::copy(m.begin(), m.end(), d.begin());
+        return d;
+    }
+
+    // A value that frames move past float's range is read as nothing rather than handed on as
+    // inf or NaN (a world matrix multiplied past float's range holds inf, and NaN follows).
+    static float floatOrZero(double value) {
+        return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max()
+                   ? static_cast<float>(value)
+                   : 0.0f;
     }
 
     Reader& in_;
@@ -641,12 +689,17 @@ template <typename Reader> class ObjectParser {
 
 } // namespace
 
-bool readXObjects(const std::uint8_t* data, std::size_t size, XDataForm form, XMesh& mesh,
-                  std::string& error) {
+bool readXObjects(XByteSource& source, XDataForm form, XMesh& mesh, std::string& error) {
+    bool read = false;
     if (form.binary) {
-        XBinaryReader reader(data, size, form.floatSize, form.firstByte);
-        return ObjectParser<XBinaryReader>(reader, mesh).readAll(error);
+        XBinaryReader reader(source, form.floatSize, form.firstByte);
+        read = ObjectParser<XBinaryReader>(reader, mesh).readAll(error);
+    } else {
+        XTextReader reader(source);
+        read = ObjectParser<XTextReader>(reader, mesh).readAll(error);
     }
-    XTextReader reader(data, size);
-    return ObjectParser<XTextReader>(reader, mesh).readAll(error);
+    if (!read && !source.fault().empty()) {
+        error = source.fault();
+    }
+    return read;
 }

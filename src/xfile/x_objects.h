@@ -3,6 +3,7 @@
 #pragma once
 
 #include "xfile/x_mesh.h"
+#include "xfile/x_source.h"
 
 // Ceilings on what one file may make, whatever its counts claim.
 constexpr std::size_t maxMeshVertices = 16u << 20;
@@ -18,6 +19,6 @@ struct XDataForm {
 };
 
 // Reads every object; on failure returns false with the reason and its place ("line 3: ...",
-// "byte 40: ...") in error. The mesh may then be half made: the caller clears it.
-bool readXObjects(const std::uint8_t* data, std::size_t size, XDataForm form, XMesh& mesh,
-                  std::string& error);
+// "byte 40: ...") in error. The mesh may then be half made: the caller clears it. A fault of
+// the source itself (a broken compressed block) is reported as the source gives it.
+bool readXObjects(XByteSource& source, XDataForm form, XMesh& mesh, std::string& error);

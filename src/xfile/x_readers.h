@@ -3,11 +3,19 @@
 // whole object body, so the object parser does not care which form it reads.
 //
 // Separators are lax on purpose: real text files miss or double their commas and semicolons.
+//
+// Both read through an XByteSource window, asking it for more only when a token may not fit in
+// what it shows. No name, string or GUID may be longer than maxWordBytes, so a token always
+// fits in a window and a compressed file never needs more memory than a window for one.
 #pragma once
+
+#include "xfile/x_source.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+constexpr std::size_t maxWordBytes = 65536;
 
 enum class XToken {
     end,
@@ -23,7 +31,7 @@ enum class XToken {
 
 class XTextReader {
   public:
-    XTextReader(const std::uint8_t* data, std::size_t size);
+    explicit XTextReader(XByteSource& source);
 
     XToken peek();
     bool name(std::string& name);
@@ -36,25 +44,31 @@ class XTextReader {
     bool skipValue();
     bool skipBody(); // after an object's '{': up to and past its matching '}'
 
-    std::size_t remainingBytes() const { return end_ - cursor_; }
-    static constexpr std::size_t minBytesPerNumber = 1;
+    std::size_t remainingBytes() const { return source_.remainingFrom(cursor_ - start_); }
+    // A number and the separator or blank that ends it.
+    static constexpr std::size_t minBytesPerNumber = 2;
     std::string where() const; // "line 12"
     const char* fault() const { return fault_; }
 
   private:
+    bool more(std::size_t count);
     void skipBlank();
+    void startToken();
+    bool word(const char*& first);
+    bool number(double& value);
     bool failWith(const char* why);
 
+    XByteSource& source_;
     const char* start_;
     const char* cursor_;
     const char* end_;
+    std::size_t linesBefore_ = 0; // lines in the data before start_
     const char* fault_ = "";
 };
 
 class XBinaryReader {
   public:
-    XBinaryReader(const std::uint8_t* data, std::size_t size, std::size_t floatSize,
-                  std::size_t firstByte);
+    XBinaryReader(XByteSource& source, std::size_t floatSize, std::size_t firstByte);
 
     XToken peek();
     bool name(std::string& name);
@@ -67,7 +81,7 @@ class XBinaryReader {
     bool skipValue();
     bool skipBody();
 
-    std::size_t remainingBytes() const { return size_ - position_; }
+    std::size_t remainingBytes() const { return source_.remainingFrom(position_); }
     static constexpr std::size_t minBytesPerNumber = 4;
     std::string where() const; // "byte 345"
     const char* fault() const { return fault_; }
@@ -75,6 +89,8 @@ class XBinaryReader {
   private:
     enum class List { none, integers, floats };
 
+    bool more(std::size_t count);
+    bool skipBytes(std::size_t count);
     void skipSeparators();
     bool readWord(std::uint16_t& value);
     bool readDword(std::uint32_t& value);
@@ -84,9 +100,10 @@ class XBinaryReader {
     bool skipToken();
     bool failWith(const char* why);
 
+    XByteSource& source_;
     const std::uint8_t* data_;
     std::size_t size_;
-    std::size_t position_ = 0;
+    std::size_t position_ = 0; // in the window
     std::size_t floatSize_;
     std::size_t firstByte_;
     List list_ = List::none;

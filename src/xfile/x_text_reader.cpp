@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -29,8 +30,9 @@ bool startsNumber(char c) {
 
 } // namespace
 
-XTextReader::XTextReader(const std::uint8_t* data, std::size_t size)
-    : start_(reinterpret_cast<const char*>(data)), cursor_(start_), end_(start_ + size) {}
+XTextReader::XTextReader(XByteSource& source)
+    : source_(source), start_(reinterpret_cast<const char*>(source.data())), cursor_(start_),
+      end_(start_ + source.size()) {}
 
 bool XTextReader::failWith(const char* why) {
     fault_ = why;
@@ -38,26 +40,52 @@ bool XTextReader::failWith(const char* why) {
 }
 
 std::string XTextReader::where() const {
-    return "line " + std::to_string(1 + std::count(start_, cursor_, '\n'));
+    return "line " + std::to_string(1 + linesBefore_ + std::count(start_, cursor_, '\n'));
+}
+
+// At least `count` bytes from the cursor, when the data has them; the window then starts at the
+// cursor.
+bool XTextReader::more(std::size_t count) {
+    if (static_cast<std::size_t>(end_ - cursor_) >= count) {
+        return true;
+    }
+    if (source_.finished()) {
+        return false; // the window already reaches the end of the data
+    }
+    linesBefore_ += std::count(start_, cursor_, '\n');
+    const bool enough = source_.advance(cursor_ - start_, count);
+    start_ = cursor_ = reinterpret_cast<const char*>(source_.data());
+    end_ = start_ + source_.size();
+    return enough;
 }
 
 // Blanks, separators and comments. A '#' inside a word ("1.#QNAN") is not a comment: words are
 // read whole, so this is only ever called between them.
 void XTextReader::skipBlank() {
-    while (cursor_ < end_) {
+    for (;;) {
+        if (cursor_ == end_ && !more(1)) {
+            return;
+        }
         const char c = *cursor_;
         if (isBlank(c) || isSeparator(c)) {
             ++cursor_;
-        } else if (c == '#' || (c == '/' && cursor_ + 1 < end_ && cursor_[1] == '/')) {
-            cursor_ = std::find(cursor_, end_, '\n');
+        } else if (c == '#' || (c == '/' && more(2) && cursor_[1] == '/')) {
+            while ((cursor_ = std::find(cursor_, end_, '\n')) == end_ && more(1)) {
+            }
         } else {
             return;
         }
     }
 }
 
-XToken XTextReader::peek() {
+// Before a token: the whole token in the window, if it is no longer than a word may be.
+void XTextReader::startToken() {
     skipBlank();
+    more(maxWordBytes + 1);
+}
+
+XToken XTextReader::peek() {
+    startToken();
     if (cursor_ == end_) {
         return XToken::end;
     }
@@ -84,6 +112,18 @@ XToken XTextReader::peek() {
     return XToken::name;
 }
 
+// Passes over a name or number, leaving `first` at its start.
+bool XTextReader::word(const char*& first) {
+    first = cursor_;
+    while (cursor_ < end_ && !endsWord(*cursor_)) {
+        ++cursor_;
+    }
+    if (static_cast<std::size_t>(cursor_ - first) > maxWordBytes) {
+        return failWith("a word longer than 64 KiB");
+    }
+    return true;
+}
+
 bool XTextReader::name(std::string& name) {
     const XToken token = peek();
     if (token == XToken::string) {
@@ -92,9 +132,9 @@ bool XTextReader::name(std::string& name) {
     if (token != XToken::name && token != XToken::number && token != XToken::templateKeyword) {
         return failWith("a name was expected");
     }
-    const char* first = cursor_;
-    while (cursor_ < end_ && !endsWord(*cursor_)) {
-        ++cursor_;
+    const char* first = nullptr;
+    if (!word(first)) {
+        return false;
     }
     if (cursor_ == first) {
         return failWith("a name was expected");
@@ -103,8 +143,42 @@ bool XTextReader::name(std::string& name) {
     return true;
 }
 
+// A number as the file writes it, finite and within float's range; a value too small for a
+// double is read as 0. D3DXLoadMeshFromX refuses a file with "nan", "inf" or an old C runtime's
+// "1.#QNAN" in it, and so does this reader.
+bool XTextReader::number(double& value) {
+    startToken();
+    const char* first = cursor_;
+    if (cursor_ < end_ && *cursor_ == '+') {
+        ++cursor_;
+    }
+    const auto [next, status] = std::from_chars(cursor_, end_, value);
+    if (status == std::errc::result_out_of_range) {
+        const char* exponent =
+            std::find_if(cursor_, next, [](char c) { return c == 'e' || c == 'E'; });
+        if (exponent == next || exponent[1] != '-') {
+            cursor_ = first;
+            return failWith("a number beyond the range of float");
+        }
+        value = 0;
+    } else if (status != std::errc()) {
+        return failWith("a number was expected");
+    }
+    cursor_ = next;
+    if (cursor_ < end_ && !endsWord(*cursor_)) {
+        cursor_ = first;
+        return failWith("a number that is not finite, or not a number");
+    }
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+        cursor_ = first;
+        return failWith(std::isfinite(value) ? "a number beyond the range of float"
+                                             : "a number that is not finite, or not a number");
+    }
+    return true;
+}
+
 bool XTextReader::integer(std::uint32_t& value) {
-    skipBlank();
+    startToken();
     const char* first = cursor_;
     const auto [next, status] = std::from_chars(cursor_, end_, value);
     if (status == std::errc() && (next == end_ || endsWord(*next))) {
@@ -112,34 +186,24 @@ bool XTextReader::integer(std::uint32_t& value) {
         return true;
     }
     // Some writers put "3.0" where a count belongs; take it when it is a whole number.
-    float whole = 0;
-    if (!real(whole) || whole < 0 || whole > 4294967295.0f || std::floor(whole) != whole) {
+    double whole = 0;
+    if (!number(whole)) {
+        return false;
+    }
+    if (whole < 0 || whole > 4294967295.0 || std::floor(whole) != whole) {
         cursor_ = first;
-        return failWith("a whole number was expected");
+        return failWith("a whole number from 0 to 4294967295 was expected");
     }
     value = static_cast<std::uint32_t>(whole);
     return true;
 }
 
 bool XTextReader::real(float& value) {
-    skipBlank();
-    if (cursor_ < end_ && *cursor_ == '+') {
-        ++cursor_;
+    double number = 0;
+    if (!this->number(number)) {
+        return false;
     }
-    const auto [next, status] = std::from_chars(cursor_, end_, value);
-    if (status == std::errc::result_out_of_range) {
-        value = 0; // a value beyond float's range or a denormal; read as nothing
-    } else if (status != std::errc()) {
-        return failWith("a number was expected");
-    }
-    cursor_ = next;
-    if (cursor_ < end_ && !endsWord(*cursor_)) {
-        // "1.#QNAN", "-1.#IND00" and such from old C runtimes: not a number we can use.
-        value = 0;
-        while (cursor_ < end_ && !endsWord(*cursor_)) {
-            ++cursor_;
-        }
-    }
+    value = static_cast<float>(number);
     return true;
 }
 
@@ -150,6 +214,9 @@ bool XTextReader::string(std::string& value) {
     const char* closing = std::find(cursor_ + 1, end_, '"');
     if (closing == end_) {
         return failWith("a string is not closed");
+    }
+    if (static_cast<std::size_t>(closing - cursor_) > maxWordBytes) {
+        return failWith("a string longer than 64 KiB");
     }
     value.assign(cursor_ + 1, closing);
     cursor_ = closing + 1;
@@ -163,6 +230,9 @@ bool XTextReader::guid() {
     const char* closing = std::find(cursor_, end_, '>');
     if (closing == end_) {
         return failWith("a <GUID> is not closed");
+    }
+    if (static_cast<std::size_t>(closing - cursor_) > maxWordBytes) {
+        return failWith("a <GUID> longer than 64 KiB");
     }
     cursor_ = closing + 1;
     return true;
@@ -201,9 +271,9 @@ bool XTextReader::skipValue() {
     default:
         break;
     }
-    const char* first = cursor_;
-    while (cursor_ < end_ && !endsWord(*cursor_)) {
-        ++cursor_;
+    const char* first = nullptr;
+    if (!word(first)) {
+        return false;
     }
     if (cursor_ == first) {
         ++cursor_; // a stray '>'
