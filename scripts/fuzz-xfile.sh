@@ -15,9 +15,9 @@ shift
 out=build/fuzz
 mkdir -p "$out/corpus"
 
-sources=(tests/fuzz/x_mesh_fuzz.cpp src/xfile/*.cpp)
+sources=(tests/fuzz/x_mesh_fuzz.cpp src/xfile/*.cpp src/gfx/mesh_check.cpp)
 binary=$out/x_mesh_fuzz
-if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" src/xfile/*.h tests/xfile/*.h -newer "$binary")" ]; then
+if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" src/xfile/*.h src/gfx/mesh_check.h tests/xfile/*.h -newer "$binary")" ]; then
     clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -Isrc \
         -Itests -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         "${sources[@]}" -o "$binary"

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-namespace {
-
+// Shared with the loader's bounds test, which packs its MSZIP blocks with it.
 std::vector<std::uint8_t> deflateRaw(const std::vector<std::uint8_t>& data, int level, int strategy,
                                      const std::vector<std::uint8_t>& dictionary) {
     z_stream stream{};
@@ -25,6 +24,8 @@ std::vector<std::uint8_t> deflateRaw(const std::vector<std::uint8_t>& data, int 
     deflateEnd(&stream);
     return packed;
 }
+
+namespace {
 
 // Text-like data with repeats near and far, and noise that defeats matching.
 std::vector<std::uint8_t> sample(std::size_t size, unsigned seed) {

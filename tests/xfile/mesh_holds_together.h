@@ -2,6 +2,7 @@
 // fixtures by the unit tests and on every input by the fuzz target.
 #pragma once
 
+#include "gfx/mesh_check.h"
 #include "xfile/x_mesh.h"
 
 #include <cctype>
@@ -19,23 +20,12 @@ template <std::size_t N> bool allFinite(const float (&values)[N]) {
     return true;
 }
 
-// Why the mesh does not hold together, or "" when it does.
+// Why the mesh does not hold together, or "" when it does: its counts, indices, attributes
+// and colours as the viewer checks every mesh (gfx/mesh_check.h, tested on its own), and
+// every float finite.
 inline std::string meshFault(const XMesh& mesh) {
-    if (mesh.indices.size() != mesh.attributes.size() * 3) {
-        return "not three indices per attribute";
-    }
-    if (!mesh.colours.empty() && mesh.colours.size() != mesh.vertices.size()) {
-        return "colours for some vertices only";
-    }
-    for (std::uint32_t index : mesh.indices) {
-        if (index >= mesh.vertices.size()) {
-            return "an index past the vertices";
-        }
-    }
-    for (std::uint32_t attribute : mesh.attributes) {
-        if (attribute >= mesh.materials.size()) {
-            return "an attribute past the materials";
-        }
+    if (const MeshFault fault = ::meshFault(mesh); fault != MeshFault::none) {
+        return "mesh check fault " + std::to_string(static_cast<int>(fault));
     }
     for (const XVertex& v : mesh.vertices) {
         if (!allFinite(v.position) || !allFinite(v.normal) || !allFinite(v.texcoord)) {
