@@ -10,8 +10,7 @@ import unittest
 
 import harness
 from test_demo_scene import body_windows, is_brick, is_model, where
-
-CLEAR = (60, 163, 185)
+from test_plain_scene import CLEAR, close
 
 
 def remove(*names):
@@ -35,10 +34,6 @@ def refused_by_d3dx(folder):
     text = text.replace('"rocket_body.bmp"', r'"C:\\Users\\someone\\rocket_body.bmp"')
     with open(path, "w", encoding="ascii") as f:
         f.write(text)
-
-
-def is_clear(rgb):
-    return all(abs(c - e) <= 12 for c, e in zip(rgb, CLEAR))
 
 
 class DamagedScenes(unittest.TestCase):
@@ -66,7 +61,7 @@ class DamagedScenes(unittest.TestCase):
         picture = self.run_viewer(cut_wall_and_spoil_filter_image)
         self.assertGreater(len(where(picture, is_model, 4)), 100)
         self.assertLess(len(where(picture, is_brick, 4)), 50)
-        self.assertGreater(len(where(picture, is_clear, 4)), 4000)
+        self.assertGreater(len(where(picture, lambda rgb: close(rgb, CLEAR, 12), 4)), 4000)
 
     def test_model_only_our_loader_reads_with_a_texture_named_elsewhere(self):
         picture = self.run_viewer(refused_by_d3dx)

@@ -15,26 +15,24 @@ XDND_VERSION = 5
 PROP_MODE_REPLACE = 0
 
 
+# The fields each X event starts with, then those of each kind this source meets.
+HEADER = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+          ("display", ctypes.c_void_p)]
+SELECTION_FIELDS = [(name, ctypes.c_ulong) for name in (
+    "requestor", "selection", "target", "property", "time")]
+
+
 class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
+    _fields_ = HEADER + [("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                         ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
 
 
 class SelectionRequest(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("owner", ctypes.c_ulong),
-                ("requestor", ctypes.c_ulong), ("selection", ctypes.c_ulong),
-                ("target", ctypes.c_ulong), ("property", ctypes.c_ulong),
-                ("time", ctypes.c_ulong)]
+    _fields_ = HEADER + [("owner", ctypes.c_ulong)] + SELECTION_FIELDS
 
 
 class SelectionNotify(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("requestor", ctypes.c_ulong),
-                ("selection", ctypes.c_ulong), ("target", ctypes.c_ulong),
-                ("property", ctypes.c_ulong), ("time", ctypes.c_ulong)]
+    _fields_ = HEADER + SELECTION_FIELDS
 
 
 class XEvent(ctypes.Union):
@@ -44,25 +42,19 @@ class XEvent(ctypes.Union):
 
 def load_xlib():
     x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XDefaultRootWindow.restype = ctypes.c_ulong
-    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-    x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + \
-        [ctypes.c_int] * 2 + [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                       ctypes.c_ulong]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p]
-    x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                    ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_char_p,
-                                    ctypes.c_int]
-    x11.XPending.argtypes = x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
-    x11.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    p, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+    for name, restype, argtypes in [
+            ("XOpenDisplay", p, [ctypes.c_char_p]),
+            ("XDefaultRootWindow", ul, [p]),
+            ("XCreateSimpleWindow", ul, [p, ul, i, i] + [ctypes.c_uint] * 3 + [ul, ul]),
+            ("XInternAtom", ul, [p, ctypes.c_char_p, i]),
+            ("XSetSelectionOwner", i, [p, ul, ul, ul]),
+            ("XSendEvent", i, [p, ul, i, ctypes.c_long, p]),
+            ("XChangeProperty", i, [p, ul, ul, ul, i, i, ctypes.c_char_p, i]),
+            ("XPending", i, [p]), ("XFlush", i, [p]), ("XCloseDisplay", i, [p]),
+            ("XNextEvent", i, [p, p]), ("XDestroyWindow", i, [p, ul])]:
+        function = getattr(x11, name)
+        function.restype, function.argtypes = restype, argtypes
     return x11
 
 
@@ -88,8 +80,7 @@ class XdndSource:
     def send(self, target, message, *data):
         event = ClientMessage(type=CLIENT_MESSAGE, window=target, format=32,
                               message_type=self.atom(message))
-        for i, value in enumerate(data):
-            event.data[i] = value
+        event.data[:len(data)] = data
         self.x11.XSendEvent(self.display, target, 0, 0, ctypes.byref(event))
         self.x11.XFlush(self.display)
 

@@ -32,15 +32,12 @@ def desktop_entry(root):
     return entry["Desktop Entry"]
 
 
-def mean_difference(a, b):
-    return sum(abs(x - y) for x, y in zip(a.rgb, b.rgb)) / len(a.rgb)
-
-
 class DebPackage(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="viewer-deb-")
+        cls.addClassCleanup(shutil.rmtree, cls.work, True)
         subprocess.run(["cpack", "-G", "DEB", "-B", cls.work, "--config",
                         os.path.join(build, "CPackConfig.cmake")], cwd=build, check=True,
                        stdout=subprocess.DEVNULL)
@@ -50,27 +47,16 @@ class DebPackage(unittest.TestCase):
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg-deb", "-x", cls.deb, cls.root], check=True)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.work, ignore_errors=True)
-
-    def test_installs_the_viewer_its_demo_scene_entry_and_icon(self):
+    def test_installs_the_captures_folder_empty(self):
+        """The programs, the scene's files, the entry and the icon are met by the tests below:
+        the menu command runs both programs in a copy of the installed scene."""
         listing = subprocess.run(["dpkg-deb", "-c", self.deb], check=True, capture_output=True,
                                  text=True).stdout
-        names = {line.split(None, 5)[5].split(" -> ")[0].lstrip(".") for line in
-                 listing.splitlines()}
-        demo = "/usr/share/viewer/demo/"
-        wanted = {"/usr/bin/viewer", "/usr/bin/viewer-demo",
-                  "/usr/share/applications/viewer.desktop",
-                  "/usr/share/icons/hicolor/scalable/apps/viewer.svg",
-                  demo + harness.CAPTURE_FOLDER + "/"}
-        wanted |= {demo + n for n in os.listdir(scene) if os.path.isfile(os.path.join(scene, n))}
-        self.assertEqual(wanted - names, set())
-        leftovers = [n for n in names if n.startswith(demo + harness.CAPTURE_FOLDER + "/")]
-        self.assertEqual(leftovers, [demo + harness.CAPTURE_FOLDER + "/"],
+        folder = "/usr/share/viewer/demo/" + harness.CAPTURE_FOLDER + "/"
+        names = [line.split(None, 5)[5].split(" -> ")[0].lstrip(".") for line in
+                 listing.splitlines()]
+        self.assertEqual([n for n in names if n.startswith(folder)], [folder],
                          "captures of earlier runs are not part of the scene")
-        for program in ("viewer", "viewer-demo"):
-            self.assertTrue(os.access(os.path.join(self.root, "usr/bin", program), os.X_OK))
 
     def test_declares_the_libraries_the_driver_and_a_japanese_font(self):
         depends = deb_field(self.deb, "Depends")
@@ -85,8 +71,6 @@ class DebPackage(unittest.TestCase):
         self.assertEqual((check.returncode, check.stdout + check.stderr), (0, ""))
         entry = desktop_entry(self.root)
         self.assertEqual(entry["Categories"].split(";")[:2], ["Graphics", "Viewer"])
-        self.assertTrue(os.access(os.path.join(self.root, "usr/bin", entry["Exec"].split()[0]),
-                                  os.X_OK))
         icon = "usr/share/icons/hicolor/scalable/apps/%s.svg" % entry["Icon"]
         self.assertTrue(os.path.isfile(os.path.join(self.root, icon)), icon)
 
@@ -98,7 +82,8 @@ class DebPackage(unittest.TestCase):
             self.assertEqual(built.quit(), 0)
         with harness.Session(None, None, command, env={"XDG_DATA_HOME": data}) as installed:
             picture = installed.start().picture()
-            self.assertLess(mean_difference(picture, expected), 0.5)
+            differences = [abs(x - y) for x, y in zip(picture.rgb, expected.rgb)]
+            self.assertLess(sum(differences) / len(differences), 0.5, "mean difference")
             copy = os.path.join(data, "viewer", "demo")
             self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(scene)))
 

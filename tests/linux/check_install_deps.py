@@ -45,8 +45,7 @@ class WithoutApt(unittest.TestCase):
         self.assertNotIn("installing", result.stdout)
 
     def test_missing_libraries_and_font_are_named_not_a_missing_command(self):
-        empty = os.path.join(self.folder.name, "empty")
-        os.mkdir(empty)
+        empty = os.path.join(self.folder.name, "nothing")  # no such folder: no modules, no fonts
         fonts = os.path.join(self.folder.name, "fonts.conf")
         with open(fonts, "w") as f:
             f.write("<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>"
