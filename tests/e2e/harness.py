@@ -100,9 +100,8 @@ def run(args, env, timeout=30):
 
 def wine_env(prefix, display, d3dx=True):
     overrides = "mscoree=;mshtml=" + ("" if d3dx else ";d3dx9_43=d")
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display,
-               WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
-    return env
+    return dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display,
+                WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
 
 
 def boot_prefix(display):

@@ -44,14 +44,17 @@ class WithAndWithoutD3dx(unittest.TestCase):
         s = harness.Session(self, d3dx=d3dx).start()
         return s.picture(), s.capture()[3]
 
+    def assert_band_close(self, what, with_d3dx, without):
+        band = (0, 70, 592, 350)
+        largest, mean, share = differences(with_d3dx.crop(*band), without.crop(*band))
+        report(what, largest, mean, share)
+        self.assertLessEqual(max(mean), MEAN_TOLERANCE)
+        self.assertLessEqual(share, EDGE_SHARE)
+
     def test_demo_scene_outside_the_texts(self):
         with_d3dx, with_capture = self.picture_and_capture(True)
         without, without_capture = self.picture_and_capture(False)
-        band = (0, 70, 592, 350)
-        largest, mean, share = differences(with_d3dx.crop(*band), without.crop(*band))
-        report("demo scene band", largest, mean, share)
-        self.assertLessEqual(max(mean), MEAN_TOLERANCE)
-        self.assertLessEqual(share, EDGE_SHARE)
+        self.assert_band_close("demo scene band", with_d3dx, without)
         largest, mean, share = differences(with_capture, without_capture)
         report("demo filter capture", largest, mean, share)
         self.assertLessEqual(max(largest), CAPTURE_TOLERANCE)
@@ -63,14 +66,9 @@ class WithAndWithoutD3dx(unittest.TestCase):
             s = harness.Session(self, scene, d3dx=d3dx).start()
             pictures.append(s.picture())
             self.assertEqual(0, s.quit())
-        with_d3dx, without = pictures
         for part in (is_body_white, is_nose_red, is_fin_blue):
-            self.assertGreater(len(where(with_d3dx, part, 2)), 20, part.__name__)
-        band = (0, 70, 592, 350)
-        largest, mean, share = differences(with_d3dx.crop(*band), without.crop(*band))
-        report("parts under nested frames", largest, mean, share)
-        self.assertLessEqual(max(mean), MEAN_TOLERANCE)
-        self.assertLessEqual(share, EDGE_SHARE)
+            self.assertGreater(len(where(pictures[0], part, 2)), 20, part.__name__)
+        self.assert_band_close("parts under nested frames", *pictures)
 
 
 if __name__ == "__main__":

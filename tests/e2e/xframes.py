@@ -10,6 +10,7 @@ key went down after frame n" is exact on the server's side.
 """
 
 import ctypes
+import functools
 import select
 
 RAW_RECTANGLES = 0  # XDamageReportRawRectangles: one event per rectangle drawn, never merged
@@ -17,13 +18,11 @@ DAMAGE_NOTIFY = 0
 USE_CORE_KEYBOARD = 0x100  # XkbUseCoreKbd
 
 
-class _DamageNotify(ctypes.Structure):
+class _DamageNotify(ctypes.Structure):  # up to "more": the fields after it are not read
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
                 ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
                 ("drawable", ctypes.c_ulong), ("damage", ctypes.c_ulong),
-                ("level", ctypes.c_int), ("more", ctypes.c_int),
-                ("timestamp", ctypes.c_ulong), ("area", ctypes.c_short * 4),
-                ("geometry", ctypes.c_short * 4)]
+                ("level", ctypes.c_int), ("more", ctypes.c_int)]
 
 
 class _Event(ctypes.Union):
@@ -49,9 +48,8 @@ class _Xlib:
         p, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
         for lib, name, restype, argtypes in [
                 (x11, "XOpenDisplay", p, [ctypes.c_char_p]),
-                (x11, "XCloseDisplay", i, [p]),
-                (x11, "XConnectionNumber", i, [p]),
-                (x11, "XPending", i, [p]),
+                *((x11, name, i, [p]) for name in ("XCloseDisplay", "XConnectionNumber",
+                                                   "XPending", "XFree")),
                 (x11, "XNextEvent", i, [p, ctypes.POINTER(_Event)]),
                 (x11, "XSync", i, [p, i]),
                 (x11, "XSetErrorHandler", p, [_ERROR_HANDLER]),
@@ -59,7 +57,6 @@ class _Xlib:
                 (x11, "XDisplayKeycodes", i, [p, ctypes.POINTER(i), ctypes.POINTER(i)]),
                 (x11, "XGetKeyboardMapping", ctypes.POINTER(ul),
                  [p, ctypes.c_ubyte, i, ctypes.POINTER(i)]),
-                (x11, "XFree", i, [p]),
                 (x11, "XkbKeysymToModifiers", ctypes.c_uint, [p, ul]),
                 (x11, "XkbLockModifiers", i, [p, ctypes.c_uint, ctypes.c_uint, ctypes.c_uint]),
                 (damage, "XDamageQueryExtension", i, [p, ctypes.POINTER(i),
@@ -72,14 +69,10 @@ class _Xlib:
         self.XSetErrorHandler(_ignore_error)
 
 
-_xlib = None
-
-
+@functools.lru_cache(maxsize=None)
 def xlib():
-    global _xlib
-    if _xlib is None:
-        _xlib = _Xlib()
-    return _xlib
+    """The one set of X libraries of the process, loaded on first use."""
+    return _Xlib()
 
 
 class Connection:

@@ -29,24 +29,20 @@ def resource(pe, type_id, name_id):
         return None
     rva, raw = found[0]
 
-    def entries(directory):
+    def entry(directory, ident):
+        """The target of the entry ident (any entry if None) of a directory, or None."""
         named, numbered = struct.unpack_from("<HH", pe, raw + directory + 12)
         for i in range(named + numbered):
-            ident, target = struct.unpack_from("<II", pe, raw + directory + 16 + 8 * i)
-            yield ident, target
-
-    def subdirectory(directory, ident):
-        for entry, target in entries(directory):
-            if entry == ident and target & 0x80000000:
-                return target & 0x7FFFFFFF
+            entry, target = struct.unpack_from("<II", pe, raw + directory + 16 + 8 * i)
+            if ident in (None, entry):
+                return target
         return None
-
-    names = subdirectory(0, type_id)
-    languages = subdirectory(names, name_id) if names is not None else None
-    if languages is None:
+    # Type and name lead to subdirectories (the high bit set), the language to the data.
+    names = entry(0, type_id)
+    languages = entry(names & 0x7FFFFFFF, name_id) if names and names >> 31 else None
+    if not languages or not languages >> 31:
         return None
-    _, data_entry = next(entries(languages))
-    data_rva, size = struct.unpack_from("<II", pe, raw + data_entry)
+    data_rva, size = struct.unpack_from("<II", pe, raw + entry(languages & 0x7FFFFFFF, None))
     start = raw + data_rva - rva
     return pe[start:start + size]
 
@@ -72,7 +68,8 @@ def main():
                 and e.attrib.get("name") == "Microsoft.Windows.Common-Controls"]
     if not controls or controls[0].get("version") != "6.0.0.0":
         problems.append("no dependency on common controls 6.0.0.0")
-    systems = {e.attrib.get("Id", "").lower() for e in root.iter() if e.tag.endswith("}supportedOS")}
+    systems = {e.attrib.get("Id", "").lower() for e in root.iter()
+               if e.tag.endswith("}supportedOS")}
     if WINDOWS_10 not in systems:
         problems.append("Windows 10/11 is not among the supported systems %s" % sorted(systems))
     for problem in problems:

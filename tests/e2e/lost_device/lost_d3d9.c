@@ -1,7 +1,7 @@
 /* A stand-in for d3d9.dll that makes a windowed device lost on cue, for the lost-device
  * scenario: Wine never loses a windowed device by itself.
  *
- * It forwards Direct3DCreate9 to the real d3d9.dll and replaces three entries of the real
+ * It forwards Direct3DCreate9 to the real d3d9.dll and replaces four entries of the real
  * objects' tables: CreateDevice (to reach the device), Present and TestCooperativeLevel
  * (answered as a lost device would answer them) and Reset (forwarded, and its result logged).
  *
@@ -23,20 +23,13 @@
 
 #include <d3d9.h>
 #include <stdio.h>
+#include <string.h>
 
 typedef IDirect3D9*(WINAPI* CreateFunction)(UINT);
-typedef HRESULT(STDMETHODCALLTYPE* CreateDeviceFunction)(IDirect3D9*, UINT, D3DDEVTYPE, HWND,
-                                                         DWORD, D3DPRESENT_PARAMETERS*,
-                                                         IDirect3DDevice9**);
-typedef HRESULT(STDMETHODCALLTYPE* PresentFunction)(IDirect3DDevice9*, const RECT*, const RECT*,
-                                                    HWND, const RGNDATA*);
-typedef HRESULT(STDMETHODCALLTYPE* TestFunction)(IDirect3DDevice9*);
-typedef HRESULT(STDMETHODCALLTYPE* ResetFunction)(IDirect3DDevice9*, D3DPRESENT_PARAMETERS*);
 
-static CreateDeviceFunction realCreateDevice;
-static PresentFunction realPresent;
-static TestFunction realTestCooperativeLevel;
-static ResetFunction realReset;
+/* The real objects' tables of methods, as they were before the entries were replaced. */
+static IDirect3D9Vtbl real;
+static IDirect3DDevice9Vtbl realDevice;
 
 enum State { drawing, lost, notReset };
 static enum State state = drawing;
@@ -71,13 +64,13 @@ static HRESULT STDMETHODCALLTYPE present(IDirect3DDevice9* device, const RECT* s
         ++presentsWhileLost;
         return D3DERR_DEVICELOST;
     }
-    return realPresent(device, source, destination, window, dirty);
+    return realDevice.Present(device, source, destination, window, dirty);
 }
 
 static HRESULT STDMETHODCALLTYPE testCooperativeLevel(IDirect3DDevice9* device) {
     updateState();
     if (state == drawing) {
-        return realTestCooperativeLevel(device);
+        return realDevice.TestCooperativeLevel(device);
     }
     ++testsWhileLost;
     logLine("check\n", 0, 0, 0);
@@ -89,7 +82,7 @@ static HRESULT STDMETHODCALLTYPE reset(IDirect3DDevice9* device, D3DPRESENT_PARA
         logLine("reset refused: still lost\n", 0, 0, 0);
         return D3DERR_DEVICELOST;
     }
-    const HRESULT result = realReset(device, params);
+    const HRESULT result = realDevice.Reset(device, params);
     logLine("reset %lx\n", (long)result, 0, 0);
     if (SUCCEEDED(result) && state == notReset) {
         state = drawing;
@@ -99,38 +92,37 @@ static HRESULT STDMETHODCALLTYPE reset(IDirect3DDevice9* device, D3DPRESENT_PARA
     return result;
 }
 
-/* Writes one entry of a read-only table of methods, keeping the old one. */
-static void replaceMethod(void** table, size_t index, void* replacement, void** original) {
+/* Keeps a copy of a read-only table of methods and makes it writable. */
+static void unlock(void* table, void* copy, size_t size) {
     DWORD protection;
-    *original = table[index];
-    VirtualProtect(&table[index], sizeof(void*), PAGE_READWRITE, &protection);
-    table[index] = replacement;
-    VirtualProtect(&table[index], sizeof(void*), protection, &protection);
+    memcpy(copy, table, size);
+    VirtualProtect(table, size, PAGE_READWRITE, &protection);
 }
 
-/* Entries of IDirect3DDevice9's table: 3 TestCooperativeLevel, 16 Reset, 17 Present. */
 static HRESULT STDMETHODCALLTYPE createDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
                                               HWND window, DWORD flags,
                                               D3DPRESENT_PARAMETERS* params,
                                               IDirect3DDevice9** device) {
     const HRESULT result =
-        realCreateDevice(direct3d, adapter, type, window, flags, params, device);
-    if (SUCCEEDED(result) && realPresent == NULL) {
-        void** table = *(void***)*device;
-        replaceMethod(table, 3, (void*)testCooperativeLevel, (void**)&realTestCooperativeLevel);
-        replaceMethod(table, 16, (void*)reset, (void**)&realReset);
-        replaceMethod(table, 17, (void*)present, (void**)&realPresent);
+        real.CreateDevice(direct3d, adapter, type, window, flags, params, device);
+    if (SUCCEEDED(result) && realDevice.Present == NULL) {
+        IDirect3DDevice9Vtbl* table = (IDirect3DDevice9Vtbl*)(*device)->lpVtbl;
+        unlock(table, &realDevice, sizeof realDevice);
+        table->TestCooperativeLevel = testCooperativeLevel;
+        table->Reset = reset;
+        table->Present = present;
     }
     return result;
 }
 
-/* Entry 16 of IDirect3D9's table is CreateDevice. */
 __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT version) {
     const CreateFunction create =
         (CreateFunction)(void*)GetProcAddress(LoadLibraryA("d3d9.dll"), "Direct3DCreate9");
     IDirect3D9* direct3d = create != NULL ? create(version) : NULL;
-    if (direct3d != NULL && realCreateDevice == NULL) {
-        replaceMethod(*(void***)direct3d, 16, (void*)createDevice, (void**)&realCreateDevice);
+    if (direct3d != NULL && real.CreateDevice == NULL) {
+        IDirect3D9Vtbl* table = (IDirect3D9Vtbl*)direct3d->lpVtbl;
+        unlock(table, &real, sizeof real);
+        table->CreateDevice = createDevice;
     }
     return direct3d;
 }
