@@ -15,6 +15,7 @@ import select
 
 RAW_RECTANGLES = 0  # XDamageReportRawRectangles: one event per rectangle drawn, never merged
 DAMAGE_NOTIFY = 0
+CLIENT_MESSAGE = 33
 USE_CORE_KEYBOARD = 0x100  # XkbUseCoreKbd
 
 
@@ -23,6 +24,13 @@ class _DamageNotify(ctypes.Structure):  # up to "more": the fields after it are 
                 ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
                 ("drawable", ctypes.c_ulong), ("damage", ctypes.c_ulong),
                 ("level", ctypes.c_int), ("more", ctypes.c_int)]
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
 
 
 class _Event(ctypes.Union):
@@ -54,6 +62,8 @@ class _Xlib:
                 (x11, "XSync", i, [p, i]),
                 (x11, "XSetErrorHandler", p, [_ERROR_HANDLER]),
                 (x11, "XStringToKeysym", ul, [ctypes.c_char_p]),
+                (x11, "XInternAtom", ul, [p, ctypes.c_char_p, i]),
+                (x11, "XSendEvent", i, [p, ul, i, ctypes.c_long, p]),
                 (x11, "XDisplayKeycodes", i, [p, ctypes.POINTER(i), ctypes.POINTER(i)]),
                 (x11, "XGetKeyboardMapping", ctypes.POINTER(ul),
                  [p, ctypes.c_ubyte, i, ctypes.POINTER(i)]),
@@ -147,6 +157,16 @@ class Connection:
         if not code:
             raise ValueError("no key for " + keysym)
         self.x.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
+        self.x.XSync(self.display, 0)
+
+    def close_window(self, window):
+        """Sends the message a window manager sends for its close box (xdotool can only
+        destroy a window or kill its client)."""
+        atom = lambda name: self.x.XInternAtom(self.display, name, 0)  # noqa: E731
+        event = _ClientMessage(type=CLIENT_MESSAGE, window=window, format=32,
+                               message_type=atom(b"WM_PROTOCOLS"))
+        event.data[0] = atom(b"WM_DELETE_WINDOW")
+        self.x.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
         self.x.XSync(self.display, 0)
 
     def close(self):
