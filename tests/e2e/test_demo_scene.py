@@ -73,6 +73,10 @@ KEY_EFFECTS = [(key, moves, {name: way * sign, **STILL.get(name, {})})
                for first, second, moves, name, way in KEY_PAIRS
                for key, sign in ((first, 1), (second, -1))]
 THRESHOLDS = {"x": 5, "y": 5, "size": 150, "height": 3, "lean": 4, "windows": 5}
+# A lean held still may drift this far: the fins' centre moves as the model turns about Y or X
+# (about 4 pixels in 10 frames, 7 in 20, and a loaded machine fits a few more frames into a
+# hold), while Shift leans it by about 37 pixels in 10 frames.
+STILL_LEAN = 12
 WALL_BESIDE = (0, 100, 150, 300)  # left of the model wherever these keys take it
 
 
@@ -142,7 +146,7 @@ class DemoScene(unittest.TestCase):
                 if way:
                     self.assertGreater(way * moved, THRESHOLDS[name], (key, name, moved))
                 else:
-                    self.assertLess(abs(moved), THRESHOLDS[name], (key, name, moved))
+                    self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
         # Up and Down tilt the view between two limits, where Page Up and Down go on.
         for key, frames in (("Down", 50), ("Up", 210)):
             s.hold(key, frames)
