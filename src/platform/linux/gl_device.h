@@ -11,6 +11,7 @@
 #pragma once
 
 #include "gfx/graphics.h"
+#include "gl_shaders.h"
 
 #include <epoxy/gl.h>
 
@@ -41,21 +42,6 @@ struct MeshData {
     GLuint indexBuffer = 0;
     GLuint colourBuffer = 0; // 0 when the file gave no vertex colours
     std::vector<IndexRange> subsets;
-};
-
-// The lit program draws meshes with the fixed-function lighting equations; the screen program
-// draws pre-transformed vertices given in pixels.
-struct LitProgram {
-    GLuint name = 0;
-    GLint worldView, normalMatrix, projection, pixelOffset;
-    GLint lighting, lightDiffuse, lightSpecular, lightAmbient, toLight;
-    GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower;
-    GLint specularEnable, hasTexture, vertexColours;
-};
-
-struct ScreenProgram {
-    GLuint name = 0;
-    GLint pictureSize, pixelOffset, hasTexture;
 };
 
 struct DeviceObject {
