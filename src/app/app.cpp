@@ -2,9 +2,9 @@
 
 #include "app/cursor.h"
 #include "app/idle_wait.h"
-#include "app/scene_objects.h"
-#include "gfx/graphics_setup.h"
+#include "gfx/graphics.h"
 #include "scene/frame.h"
+#include "scene/scene_objects.h"
 #include "state/keyboard_poll.h"
 #include "state/viewer_state.h"
 #include "window/main_window.h"
@@ -48,35 +48,6 @@ template <typename Object> void destroy(Object*& object) {
     object = nullptr;
 }
 
-// The filter's vertex buffer and the font's own device objects live in the default pool, which
-// a reset requires to be empty.
-void releaseDefaultPoolObjects() {
-    filterQuad->onLostDevice();
-    fontOnLostDevice(textFont);
-}
-
-void recreateDefaultPoolObjects() {
-    fontOnResetDevice(textFont);
-    filterQuad->onResetDevice();
-}
-
-// True once the lost device draws again: reset when it can be, made whole again after.
-bool restoreLostDevice() {
-    switch (queryDeviceState()) {
-    case DeviceState::lost:
-        return false;
-    case DeviceState::needsReset:
-        if (!resetDeviceWithSameParameters()) {
-            return false;
-        }
-        break;
-    case DeviceState::ready:
-        break;
-    }
-    recreateDefaultPoolObjects();
-    return true;
-}
-
 } // namespace
 
 bool setUpScene() {
@@ -107,7 +78,7 @@ void runFrame() {
         return;
     }
     if (deviceIsLost) {
-        deviceIsLost = !restoreLostDevice();
+        deviceIsLost = !restoreGraphics();
     }
     if (deviceIsLost) {
         pollCommandKeys();
@@ -115,10 +86,7 @@ void runFrame() {
         return;
     }
     pollKeyboard();
-    if (!renderFrame()) {
-        releaseDefaultPoolObjects();
-        deviceIsLost = true;
-    }
+    deviceIsLost = !renderFrame();
 }
 
 void releaseScene() {

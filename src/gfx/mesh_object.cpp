@@ -1,11 +1,10 @@
 #include "gfx/mesh_object.h"
 
 #include "gfx/file_names.h"
-#include "gfx/graphics_setup.h"
 
 namespace {
 
-constexpr std::uint32_t textureStage = 0;
+constexpr std::uint32_t noColorKey = 0;
 
 // Lit meshes take their ambient colour from the diffuse one, whatever the file says.
 Material withAmbientFromDiffuse(Material material) {
@@ -14,11 +13,7 @@ Material withAmbientFromDiffuse(Material material) {
 }
 
 TextureHandle textureFromFile(const std::string& fileName) {
-    TextureHandle texture = nullptr;
-    if (createTextureFromFile(device, fileName.c_str(), texture) != graphicsOk) {
-        return nullptr;
-    }
-    return texture;
+    return loadTexture(fileName.c_str(), noColorKey);
 }
 
 // Files made on another machine name textures by their author's absolute path; the texture
@@ -43,12 +38,7 @@ TextureHandle loadMaterialTexture(const std::string& fileName) {
 void MeshObject::load(const char* fileName) {
     MeshHandle loadedMesh = nullptr;
     std::vector<MeshMaterial> fileMaterials;
-    // 32-bit indices, so that a model of more than 65,535 vertices is drawn whole; managed, so
-    // that the device keeps its own copy instead of taking the vertices from system memory
-    // in every draw (which halved the frame rate), and a reset device keeps it too.
-    if (loadMeshFromX(fileName, meshManaged | mesh32BitIndices, device, loadedMesh,
-                      fileMaterials) != graphicsOk ||
-        loadedMesh == nullptr) {
+    if (!loadMesh(fileName, loadedMesh, fileMaterials)) {
         return;
     }
     mesh = loadedMesh;
@@ -63,12 +53,7 @@ void MeshObject::load(const char* fileName) {
 void MeshObject::draw(const Vector& position, const Vector& rotation) {
     Matrix world{};
     meshWorldMatrix(world, position, rotation);
-    setTransform(device, transformWorld, world);
-    for (std::uint32_t subset = 0; subset < materialCount(); ++subset) {
-        setMaterial(device, materials[subset]);
-        setTexture(device, textureStage, textures[subset]);
-        drawMeshSubset(mesh, subset);
-    }
+    drawMesh(mesh, world, materials, textures);
 }
 
 void MeshObject::release() {

@@ -1,18 +1,13 @@
 #include "scene/frame.h"
 
-#include "app/scene_objects.h"
-#include "gfx/graphics_setup.h"
+#include "gfx/graphics.h"
 #include "scene/frame_steps.h"
 #include "scene/on_screen_text.h"
+#include "scene/scene_objects.h"
 
 namespace {
 
 constexpr std::uint32_t clearColor = 0xFF3CA3B9;
-constexpr float clearDepth = 1.0f;
-constexpr std::uint32_t clearStencil = 0;
-
-// Lights 0 and 1 are never used.
-constexpr std::uint32_t lightIndex = 2;
 constexpr ColorValue lightDiffuse = {0.2f, 0.2f, 0.2f, 0.2f};
 constexpr ColorValue lightSpecular = {0.3f, 0.3f, 0.3f, 0.3f};
 constexpr Vector lightDirection = {0.0f, -1.0f, 1.0f}; // down and away from the start camera
@@ -35,29 +30,25 @@ void drawFilter() {
 } // namespace
 
 void setUpLight() {
-    Light light{};
-    light.type = lightDirectional;
+    DirectionalLight light{};
     light.diffuse = lightDiffuse;
     light.specular = lightSpecular;
     light.ambient = {viewerState.ambientRed, viewerState.ambientGreen, viewerState.ambientBlue,
                      1.0f};
     light.direction = lightDirection;
-    setLight(device, lightIndex, light);
-    lightEnable(device, lightIndex, true);
-    setRenderState(device, renderStateSpecularEnable, 1);
-    setRenderState(device, renderStateLighting, 1);
+    setLight(light);
 }
 
 void setViewTransform(const Vector& eye, const Vector& target, const Vector& up) {
     Matrix view{};
     matrixLookAtLH(view, eye, target, up);
-    setTransform(device, transformView, view);
+    setViewMatrix(view);
 }
 
 void setProjectionTransform(float fovY, float aspect, float zNear, float zFar) {
     Matrix projection{};
     matrixPerspectiveFovLH(projection, fovY, aspect, zNear, zFar);
-    setTransform(device, transformProjection, projection);
+    setProjectionMatrix(projection);
 }
 
 void composeFrame() {
@@ -74,9 +65,7 @@ void composeFrame() {
 }
 
 bool renderFrame() {
-    beginScene(device);
-    clear(device, clearTarget | clearZBuffer, clearColor, clearDepth, clearStencil);
+    beginFrame(clearColor);
     composeFrame();
-    endScene(device);
-    return !reportsLostDevice(present(device));
+    return endFrame();
 }

@@ -1,6 +1,6 @@
 #include "scene/on_screen_text.h"
 
-#include "gfx/graphics_setup.h"
+#include "gfx/graphics.h"
 #include "scene/screen_texts.h"
 #include "state/viewer_state.h"
 
@@ -9,10 +9,6 @@
 namespace {
 
 constexpr std::uint32_t textColor = 0xFFC8C8C8; // opaque light grey
-// DT_LEFT | DT_TOP | DT_EXPANDTABS | DT_NOCLIP: the empty rectangle only fixes the top-left
-// corner, and line feeds start new lines.
-constexpr std::uint32_t textFormat = 0x140;
-constexpr std::int32_t wholeText = -1;
 
 constexpr int helpTextLeft = 50;
 constexpr int legendLeft = 20;
@@ -23,8 +19,7 @@ constexpr int valueLineTop = 24;
 char textBuffer[textBufferSize];
 
 void drawText(int x, int y, const char* text, std::uint32_t color) {
-    const TextRect rect{x, y, 0, 0};
-    drawFontText(textFont, text, wholeText, rect, textFormat, color);
+    drawScreenText(x, y, text, color);
 }
 
 // The help text starts three quarters down the picture.
