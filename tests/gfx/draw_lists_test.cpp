@@ -1,0 +1,70 @@
+// What both platforms draw from: a mesh's triangles grouped by material into ranges, and the
+// texts kept by the text cache.
+
+#include "gfx/mesh_subsets.h"
+#include "gfx/text_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+struct TextureObject {
+    int unused;
+};
+
+namespace {
+
+std::vector<TextureHandle> released;
+
+} // namespace
+
+void releaseTexture(TextureHandle texture) {
+    released.push_back(texture);
+}
+
+TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
+    XMesh mesh;
+    mesh.indices = {0, 1, 2, 3, 4, 5, 6, 7, 8, 2, 9, 4, 1, 1, 1};
+    mesh.attributes = {2, 0, 2, 3, 0}; // material 1 has no triangle
+    const SortedTriangles sorted = trianglesByMaterial(mesh);
+    EXPECT_EQ(sorted.indices,
+              (std::vector<std::uint32_t>{3, 4, 5, 1, 1, 1, 0, 1, 2, 6, 7, 8, 2, 9, 4}));
+    ASSERT_EQ(sorted.subsets.size(), 3u);
+    const SubsetRange* zero = subsetOf(sorted.subsets, 0);
+    const SubsetRange* two = subsetOf(sorted.subsets, 2);
+    const SubsetRange* three = subsetOf(sorted.subsets, 3);
+    ASSERT_TRUE(zero && two && three);
+    EXPECT_EQ(subsetOf(sorted.subsets, 1), nullptr);
+    EXPECT_EQ((std::vector<std::uint32_t>{zero->firstTriangle, zero->triangleCount,
+                                          zero->firstVertex, zero->vertexCount}),
+              (std::vector<std::uint32_t>{0, 2, 1, 5}));
+    EXPECT_EQ((std::vector<std::uint32_t>{two->firstTriangle, two->triangleCount, two->firstVertex,
+                                          two->vertexCount}),
+              (std::vector<std::uint32_t>{2, 2, 0, 9}));
+    EXPECT_EQ(
+        (std::vector<std::uint32_t>{three->firstTriangle, three->firstVertex, three->vertexCount}),
+        (std::vector<std::uint32_t>{4, 2, 8}));
+}
+
+TEST(TextCache, TheLeastRecentlyDrawnTextGivesWayAndItsTextureIsReleased) {
+    std::vector<TextureObject> textures(TextCache::capacity + 2);
+    TextCache cache;
+    released.clear();
+    for (std::size_t i = 0; i < TextCache::capacity; ++i) {
+        cache.add("text " + std::to_string(i), {&textures[i]});
+    }
+    ASSERT_NE(cache.find("text 0"), nullptr); // drawn again: now the most recent
+    cache.add("new", {&textures[TextCache::capacity]});
+    EXPECT_EQ(released, std::vector<TextureHandle>{&textures[1]});
+    EXPECT_EQ(cache.find("text 1"), nullptr);
+    EXPECT_EQ(cache.find("text 0")->texture, &textures[0]);
+    EXPECT_EQ(cache.find("new")->texture, &textures[TextCache::capacity]);
+    cache.clear();
+    EXPECT_EQ(released.size(), TextCache::capacity + 1);
+}
+
+TEST(TextCache, CoverageBecomesTheAlphaOfWhiteTexelsInAWiderTexture) {
+    const TextImage image{0, 0, 2, 1, {0x00, 0xFF}};
+    EXPECT_EQ(textTexels(image, 4, 2),
+              (std::vector<std::uint32_t>{0x00FFFFFF, 0xFFFFFFFF, 0, 0, 0, 0, 0, 0}));
+}
