@@ -14,11 +14,7 @@ using Floats = std::vector<float>;
 
 // `vertices` vertices at the origin, and faces given by their sizes and their corners.
 XMeshRecord record(std::size_t vertices, const Indices& faceSizes, const Indices& corners) {
-    XMeshRecord mesh;
-    mesh.positions.resize(vertices * 3);
-    mesh.faceSizes = faceSizes;
-    mesh.corners = corners;
-    return mesh;
+    return {Floats(vertices * 3), faceSizes, corners, {}, {}, {}, {}, {}, {}};
 }
 
 XMesh mergedOutsideFrames(std::initializer_list<XMeshRecord> meshes) {
@@ -71,7 +67,7 @@ TEST(XMergeTest, VerticesSplitByNormalsKeepTheirTexcoordsAndColours) {
 
 // A child frame's mesh moves by the child's matrix, then its parent's, even when a matrix comes
 // after the mesh; its normals turn by the inverse transpose, unit length and still facing out
-// under a mirror.
+// under a mirror. A frame that moves a vertex past float's range gives 0 there, not inf.
 TEST(XMergeTest, FramesMoveTheirMeshesAndTurnTheirNormals) {
     XMeshRecord mesh = record(3, {3}, {0, 1, 2});
     mesh.positions = {1, 2, 3, 1, 0, 0, 2, 0, 0};
@@ -82,12 +78,18 @@ TEST(XMergeTest, FramesMoveTheirMeshesAndTurnTheirNormals) {
     const int root = merge.addFrame(-1), child = merge.addFrame(root);
     merge.setFrameMatrix(child, {-2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
     ASSERT_TRUE(merge.addMesh(mesh, child));
+    const int far = merge.addFrame(-1);
+    merge.setFrameMatrix(far, {1e30f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    mesh.positions[0] = 1e30f;
+    ASSERT_TRUE(merge.addMesh(mesh, far));
     merge.setFrameMatrix(root, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1});
     merge.placeMeshes();
     const XVertex& moved = merged.vertices[0];
     EXPECT_EQ((Floats{8, 22, 33}), (Floats{moved.position, moved.position + 3}));
     EXPECT_FLOAT_EQ(-1 / std::sqrt(5.0f), moved.normal[0]);
     EXPECT_FLOAT_EQ(2 / std::sqrt(5.0f), moved.normal[1]);
+    EXPECT_EQ((Floats{0, 1e30f}),
+              (Floats{merged.vertices[3].position[0], merged.vertices[4].position[0]}));
 }
 
 } // namespace
