@@ -1,8 +1,6 @@
-// Reads the data objects of a .x file and merges their meshes the way D3DXLoadMeshFromX does:
-// every mesh in file order, moved by the frames around it (a child frame's world matrix is its
-// own matrix times its parent's, row vectors), polygons split into fans, a vertex split wherever
-// faces give one position different normals, materials concatenated and each mesh's triangle
-// attributes raised by the number of materials before it.
+// Reads the data objects of a .x file: frames, their matrices, meshes with their normals, texture
+// coordinates, vertex colours and material lists, and materials named at the top level. Each
+// frame and mesh goes to the merge (x_merge.h) as it is read.
 //
 // Objects the viewer does not draw from (animation, skinning, effects, headers, template
 // declarations, anything unknown) are skipped whole. Every count is checked against the loader's
@@ -11,54 +9,29 @@
 
 #include "xfile/x_objects.h"
 
+#include "xfile/x_merge.h"
 #include "xfile/x_readers.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <unordered_map>
 
 namespace {
 
-using Matrix4 = std::array<float, 16>; // row-major, row vectors: p' = p × M
-
-constexpr Matrix4 identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+constexpr int maxFrameDepth = 64;
 
 // What a vector reserves before its count is borne out by numbers actually read.
 constexpr std::size_t initialReserve = 1u << 16;
 
-// Vertex colours as D3DXLoadMeshFromX (Wine's, observed) gives them where a file leaves them
-// out: white with alpha 0 for a vertex that its mesh's colours do not name, 0 for every vertex
-// of a mesh without colours once another mesh of the file has some.
+// The colour D3DXLoadMeshFromX (Wine's, observed) gives a vertex that its mesh's colours do not
+// name: white with alpha 0.
 constexpr std::uint32_t unnamedVertexColour = 0x00FFFFFF;
-constexpr std::uint32_t uncolouredMeshColour = 0;
 
 // A colour channel of 0 to 1 as a byte, clamped and rounded.
 std::uint32_t colourByte(float channel) {
     const float clamped = channel > 0.0f ? (channel < 1.0f ? channel : 1.0f) : 0.0f;
     return static_cast<std::uint32_t>(clamped * 255.0f + 0.5f);
-}
-
-// What a mesh without a material list is drawn with: D3DXLoadMeshFromX (Wine's, observed with
-// tools/d3dx_probe.cpp) gives grey 0.5 diffuse and specular, the diffuse alpha 0.
-const XMaterial defaultMaterial = {
-    {0.5f, 0.5f, 0.5f, 0.0f}, 0.0f, {0.5f, 0.5f, 0.5f}, {0, 0, 0}, ""};
-
-Matrix4 multiply(const Matrix4& a, const Matrix4& b) {
-    Matrix4 product{};
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += a[row * 4 + k] * b[k * 4 + column];
-            }
-            product[row * 4 + column] = sum;
-        }
-    }
-    return product;
 }
 
 bool sameName(const std::string& name, const char* wanted) {
@@ -74,34 +47,9 @@ bool sameName(const std::string& name, const char* wanted) {
     return true;
 }
 
-// One mesh as the file gives it, before it is split into triangles and merged.
-struct FileMesh {
-    std::vector<float> positions;             // three per vertex
-    std::vector<std::uint32_t> faceSizes;     // corners per face
-    std::vector<std::uint32_t> corners;       // vertex index of each corner, face after face
-    std::vector<float> normals;               // three per normal
-    std::vector<std::uint32_t> normalCorners; // normal index of each corner; empty without normals
-    std::vector<float> texcoords;             // two per vertex given
-    std::vector<XMaterial> materials;
-    std::vector<std::uint32_t> faceMaterials; // may be shorter than the faces: the last repeats
-    std::vector<std::uint32_t> colours;       // ARGB per vertex; empty without vertex colours
-};
-
-// The frame a mesh was read in, so that its vertices can be moved once all frames are known.
-struct FrameNode {
-    int parent; // -1: the file's root
-    Matrix4 local;
-};
-
-struct PlacedMesh {
-    int frame;
-    std::size_t firstVertex;
-    std::size_t vertexCount;
-};
-
 template <typename Reader> class ObjectParser {
   public:
-    ObjectParser(Reader& reader, XMesh& mesh) : in_(reader), mesh_(mesh) {}
+    ObjectParser(Reader& reader, XMesh& mesh) : in_(reader), mesh_(mesh), merge_(mesh) {}
 
     // A '}' at the top level ends the data: D3DXLoadMeshFromX keeps what came before it and
     // reads nothing after it, and real files end with a stray one.
@@ -113,11 +61,11 @@ template <typename Reader> class ObjectParser {
                 return false;
             }
         }
-        if (placed_.empty()) {
+        if (merge_.empty()) {
             error = in_.where() + ": the file holds no mesh";
             return false;
         }
-        placeMeshes();
+        merge_.placeMeshes();
         return true;
     }
 
@@ -165,14 +113,18 @@ template <typename Reader> class ObjectParser {
         return true;
     }
 
-    // "Type [name] [<GUID>] {", or a template declaration, skipped here.
-    bool header(std::string& type, std::string& name, bool& isTemplate) {
-        isTemplate = in_.peek() == XToken::templateKeyword;
+    // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
+    // so its body is skipped as an unknown object's is.
+    bool header(std::string& type, std::string& name) {
+        const bool isTemplate = in_.peek() == XToken::templateKeyword;
         if (isTemplate) {
             in_.skipValue();
         }
         if (!in_.name(type)) {
             return false;
+        }
+        if (isTemplate) {
+            type.clear();
         }
         const XToken next = in_.peek();
         if (next == XToken::name || next == XToken::number || next == XToken::string) {
@@ -203,7 +155,8 @@ template <typename Reader> class ObjectParser {
         return in_.closeBrace();
     }
 
-    // Any data object; those the mesh needs are read, the rest skipped.
+    // Any data object inside `frame` (-1: at the top level), where a frame it opens is `depth`
+    // frames deep; those the mesh needs are read, the rest skipped.
     bool object(int frame, int depth) {
         if (in_.peek() == XToken::openBrace) {
             std::string ignored;
@@ -213,12 +166,16 @@ template <typename Reader> class ObjectParser {
             return fail("a data object was expected");
         }
         std::string type, name;
-        bool isTemplate = false;
-        if (!header(type, name, isTemplate)) {
+        if (!header(type, name)) {
             return false;
         }
-        if (isTemplate) {
-            return in_.skipBody();
+        if (frame >= 0 && sameName(type, "FrameTransformMatrix")) {
+            XMatrix local{};
+            if (!reals(local.data(), local.size()) || !in_.skipBody()) {
+                return false;
+            }
+            merge_.setFrameMatrix(frame, local);
+            return true;
         }
         if (sameName(type, "Frame")) {
             return this->frame(frame, depth);
@@ -258,42 +215,12 @@ template <typename Reader> class ObjectParser {
         if (depth >= maxFrameDepth) {
             return fail("frames nested too deep");
         }
-        const int self = static_cast<int>(frames_.size());
-        frames_.push_back({parent, identity});
-        return children([&] {
-            return in_.peek() == XToken::name ? childOfFrame(self, depth) : object(self, depth);
-        });
-    }
-
-    bool childOfFrame(int self, int depth) {
-        std::string type, name;
-        bool isTemplate = false;
-        if (!header(type, name, isTemplate)) {
-            return false;
-        }
-        if (sameName(type, "FrameTransformMatrix")) {
-            Matrix4 local{};
-            if (!reals(local.data(), local.size()) || !in_.skipBody()) {
-                return false;
-            }
-            frames_[self].local = local;
-            return true;
-        }
-        if (sameName(type, "Frame")) {
-            return frame(self, depth + 1);
-        }
-        if (sameName(type, "Mesh")) {
-            return mesh(self);
-        }
-        if (sameName(type, "Material")) {
-            XMaterial material;
-            return this->material(material) && (namedMaterials_[name] = material, true);
-        }
-        return in_.skipBody();
+        const int self = merge_.addFrame(parent);
+        return children([&] { return object(self, depth + 1); });
     }
 
     bool mesh(int frame) {
-        FileMesh file;
+        XMeshRecord file;
         std::uint32_t vertexCount = 0, faceCount = 0;
         if (!count(vertexCount, 3, maxMeshVertices) ||
             !realsInto(file.positions, std::size_t{vertexCount} * 3) ||
@@ -302,7 +229,8 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         const bool ok = children([&] { return meshChild(file); });
-        return ok && addMesh(file, frame);
+        return ok && (merge_.addMesh(file, frame) ||
+                      fail("the file makes more vertices or triangles than the loader's ceiling"));
     }
 
     bool faces(std::uint32_t faceCount, std::uint32_t indexLimit, std::vector<std::uint32_t>& sizes,
@@ -330,25 +258,25 @@ template <typename Reader> class ObjectParser {
         return true;
     }
 
-    bool meshChild(FileMesh& file) {
-        return childObject([&](const std::string& type, bool isTemplate) {
-            if (!isTemplate && sameName(type, "MeshNormals")) {
+    bool meshChild(XMeshRecord& file) {
+        return childObject([&](const std::string& type) {
+            if (sameName(type, "MeshNormals")) {
                 return normals(file);
             }
-            if (!isTemplate && sameName(type, "MeshTextureCoords")) {
+            if (sameName(type, "MeshTextureCoords")) {
                 return texcoords(file);
             }
-            if (!isTemplate && sameName(type, "MeshMaterialList")) {
+            if (sameName(type, "MeshMaterialList")) {
                 return materialList(file);
             }
-            if (!isTemplate && sameName(type, "MeshVertexColors")) {
+            if (sameName(type, "MeshVertexColors")) {
                 return vertexColours(file);
             }
             return in_.skipBody();
         });
     }
 
-    bool normals(FileMesh& file) {
+    bool normals(XMeshRecord& file) {
         std::uint32_t normalCount = 0, faceCount = 0;
         std::vector<std::uint32_t> sizes;
         if (!count(normalCount, 3, maxMeshVertices) ||
@@ -366,7 +294,7 @@ template <typename Reader> class ObjectParser {
         return children([&] { return skipChild(); });
     }
 
-    bool texcoords(FileMesh& file) {
+    bool texcoords(XMeshRecord& file) {
         std::uint32_t coordinateCount = 0;
         return count(coordinateCount, 2, maxMeshVertices) &&
                realsInto(file.texcoords, std::size_t{coordinateCount} * 2) &&
@@ -375,7 +303,7 @@ template <typename Reader> class ObjectParser {
 
     // Entries of index, red, green, blue and alpha. An entry naming no vertex of the mesh is
     // passed over; a vertex named twice keeps the later colour.
-    bool vertexColours(FileMesh& file) {
+    bool vertexColours(XMeshRecord& file) {
         std::uint32_t entryCount = 0;
         if (!count(entryCount, 5, maxMeshVertices)) {
             return false;
@@ -396,7 +324,7 @@ template <typename Reader> class ObjectParser {
         return children([&] { return skipChild(); });
     }
 
-    bool materialList(FileMesh& file) {
+    bool materialList(XMeshRecord& file) {
         std::uint32_t materialCount = 0, indexCount = 0;
         if (!count(materialCount, 1, maxMeshMaterials) || !count(indexCount, 1, maxMeshTriangles)) {
             return false;
@@ -419,7 +347,7 @@ template <typename Reader> class ObjectParser {
         file.materials.clear();
         const bool ok = children([&] { return listedMaterial(file.materials); });
         // A list with fewer materials than it counts is filled up; extra ones are dropped.
-        file.materials.resize(materialCount, defaultMaterial);
+        file.materials.resize(materialCount, defaultXMaterial);
         return ok;
     }
 
@@ -438,11 +366,10 @@ template <typename Reader> class ObjectParser {
             return true;
         }
         std::string type, name;
-        bool isTemplate = false;
-        if (!header(type, name, isTemplate)) {
+        if (!header(type, name)) {
             return false;
         }
-        if (isTemplate || !sameName(type, "Material")) {
+        if (!sameName(type, "Material")) {
             return in_.skipBody();
         }
         XMaterial material;
@@ -459,14 +386,14 @@ template <typename Reader> class ObjectParser {
     // After "Material [name] {": diffuse RGBA, power, specular RGB, emissive RGB, then children
     // of which only the texture file name matters.
     bool material(XMaterial& material) {
-        material = defaultMaterial;
+        material = defaultXMaterial;
         if (!reals(material.diffuse, 4) || !in_.real(material.power) ||
             !reals(material.specular, 3) || !reals(material.emissive, 3)) {
             return false;
         }
         return children([&] {
-            return childObject([&](const std::string& type, bool isTemplate) {
-                if (!isTemplate && sameName(type, "TextureFilename")) {
+            return childObject([&](const std::string& type) {
+                if (sameName(type, "TextureFilename")) {
                     return in_.string(material.textureFileName) && in_.skipBody();
                 }
                 return in_.skipBody();
@@ -475,216 +402,25 @@ template <typename Reader> class ObjectParser {
     }
 
     bool skipChild() {
-        return childObject([&](const std::string&, bool) { return in_.skipBody(); });
+        return childObject([&](const std::string&) { return in_.skipBody(); });
     }
 
     // One child object: a reference to another object is read and passed over; for a data
-    // object its header is read, and onObject(type, isTemplate) reads or skips its body.
+    // object its header is read, and onObject(type) reads or skips its body.
     template <typename OnObject> bool childObject(OnObject onObject) {
         if (in_.peek() == XToken::openBrace) {
             std::string ignored;
             return reference(ignored);
         }
         std::string type, name;
-        bool isTemplate = false;
-        return header(type, name, isTemplate) && onObject(type, isTemplate);
-    }
-
-    // -----------------------------------------------------------------------------------------
-    // Merging
-
-    bool addMesh(const FileMesh& file, int frame) {
-        const std::size_t vertexCount = file.positions.size() / 3;
-        const bool withNormals = !file.normalCorners.empty();
-        // Each position keeps the normal of the first corner that uses it; a corner giving it a
-        // different normal gets a vertex of its own, appended after the file's vertices.
-        std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, UINT32_MAX);
-        std::unordered_map<std::uint64_t, std::uint32_t> splitVertices;
-        std::vector<std::uint32_t> cornerVertex(file.corners.size());
-        std::vector<std::uint32_t> extraSources;
-        for (std::size_t c = 0; c < file.corners.size(); ++c) {
-            const std::uint32_t vertex = file.corners[c];
-            cornerVertex[c] = vertex;
-            if (!withNormals) {
-                continue;
-            }
-            const std::uint32_t normal = file.normalCorners[c];
-            if (normalOfVertex[vertex] == UINT32_MAX) {
-                normalOfVertex[vertex] = normal;
-            } else if (normalOfVertex[vertex] != normal) {
-                const std::uint64_t key = std::uint64_t{vertex} << 32 | normal;
-                const auto [entry, added] = splitVertices.try_emplace(
-                    key, static_cast<std::uint32_t>(vertexCount + extraSources.size()));
-                if (added) {
-                    extraSources.push_back(static_cast<std::uint32_t>(c));
-                }
-                cornerVertex[c] = entry->second;
-            }
-        }
-        const std::size_t total = vertexCount + extraSources.size();
-        std::size_t triangles = 0;
-        for (std::uint32_t size : file.faceSizes) {
-            triangles += size >= 3 ? size - 2 : 0;
-        }
-        if (mesh_.vertices.size() + total > maxMeshVertices ||
-            mesh_.attributes.size() + triangles > maxMeshTriangles) {
-            return fail("the file makes more vertices or triangles than the loader's ceiling");
-        }
-        // No reserve here: an exact one per mesh would defeat the vectors' geometric growth and
-        // copy everything merged so far once per mesh.
-        const std::size_t base = mesh_.vertices.size();
-        for (std::size_t v = 0; v < vertexCount; ++v) {
-            const std::uint32_t normal = withNormals ? normalOfVertex[v] : UINT32_MAX;
-            mesh_.vertices.push_back(vertexOf(file, v, normal));
-        }
-        for (std::uint32_t corner : extraSources) {
-            mesh_.vertices.push_back(
-                vertexOf(file, file.corners[corner], file.normalCorners[corner]));
-        }
-        addColours(file, base, extraSources);
-        addTriangles(file, cornerVertex, base);
-        mesh_.hasNormals = mesh_.hasNormals || withNormals;
-        mesh_.hasTexcoords = mesh_.hasTexcoords || !file.texcoords.empty();
-        placed_.push_back({frame, base, total});
-        return true;
-    }
-
-    // Once any mesh has vertex colours, every vertex of the merged mesh has one.
-    // base: the merged mesh's first vertex of this file mesh.
-    void addColours(const FileMesh& file, std::size_t base,
-                    const std::vector<std::uint32_t>& extraSources) {
-        if (file.colours.empty() && mesh_.colours.empty()) {
-            return;
-        }
-        mesh_.colours.resize(base, uncolouredMeshColour);
-        if (file.colours.empty()) {
-            mesh_.colours.resize(mesh_.vertices.size(), uncolouredMeshColour);
-            return;
-        }
-        mesh_.colours.insert(mesh_.colours.end(), file.colours.begin(), file.colours.end());
-        for (std::uint32_t corner : extraSources) {
-            mesh_.colours.push_back(file.colours[file.corners[corner]]);
-        }
-    }
-
-    static XVertex vertexOf(const FileMesh& file, std::size_t vertex, std::uint32_t normal) {
-        XVertex out{};
-        std::memcpy(out.position, &file.positions[vertex * 3], sizeof out.position);
-        if (normal != UINT32_MAX) {
-            std::memcpy(out.normal, &file.normals[std::size_t{normal} * 3], sizeof out.normal);
-        }
-        if (vertex * 2 + 1 < file.texcoords.size()) {
-            std::memcpy(out.texcoord, &file.texcoords[vertex * 2], sizeof out.texcoord);
-        }
-        return out;
-    }
-
-    void addTriangles(const FileMesh& file, const std::vector<std::uint32_t>& cornerVertex,
-                      std::size_t base) {
-        std::uint32_t materialBase = static_cast<std::uint32_t>(mesh_.materials.size());
-        if (!file.materials.empty()) {
-            mesh_.materials.insert(mesh_.materials.end(), file.materials.begin(),
-                                   file.materials.end());
-        } else {
-            // Meshes without a material list share one default material, as with D3DX a
-            // file of such meshes has a single material.
-            if (defaultMaterialIndex_ == UINT32_MAX) {
-                defaultMaterialIndex_ = materialBase;
-                mesh_.materials.push_back(defaultMaterial);
-            }
-            materialBase = defaultMaterialIndex_;
-        }
-        std::size_t first = 0;
-        for (std::size_t face = 0; face < file.faceSizes.size(); ++face) {
-            const std::uint32_t attribute = materialBase + materialOfFace(file, face);
-            const std::uint32_t size = file.faceSizes[face];
-            for (std::uint32_t i = 1; i + 1 < size; ++i) {
-                for (std::size_t corner : {first, first + i, first + i + 1}) {
-                    mesh_.indices.push_back(
-                        static_cast<std::uint32_t>(base + cornerVertex[corner]));
-                }
-                mesh_.attributes.push_back(attribute);
-            }
-            first += size;
-        }
-    }
-
-    static std::uint32_t materialOfFace(const FileMesh& file, std::size_t face) {
-        if (file.faceMaterials.empty()) {
-            return 0;
-        }
-        return file.faceMaterials[std::min(face, file.faceMaterials.size() - 1)];
-    }
-
-    // Moves every mesh read inside a frame by the frame's world matrix: positions by the whole
-    // matrix, normals by the inverse transpose of its 3 × 3 part, then normalised.
-    void placeMeshes() {
-        std::vector<Matrix4> world(frames_.size());
-        for (std::size_t i = 0; i < frames_.size(); ++i) {
-            const int parent = frames_[i].parent;
-            world[i] = parent < 0 ? frames_[i].local : multiply(frames_[i].local, world[parent]);
-        }
-        for (const PlacedMesh& placed : placed_) {
-            if (placed.frame >= 0 && world[placed.frame] != identity) {
-                transform(world[placed.frame], placed.firstVertex, placed.vertexCount);
-            }
-        }
-    }
-
-    // Normals in double: with a finite world matrix the cofactors, the normals and their lengths
-    // then stay finite.
-    void transform(const Matrix4& m, std::size_t first, std::size_t count) {
-        const std::array<double, 16> d = toDouble(m);
-        // Cofactors of the 3 × 3 part: its inverse transpose up to the determinant's factor.
-        const double c[9] = {
-            d[5] * d[10] - d[6] * d[9], d[6] * d[8] - d[4] * d[10], d[4] * d[9] - d[5] * d[8],
-            d[2] * d[9] - d[1] * d[10], d[0] * d[10] - d[2] * d[8], d[1] * d[8] - d[0] * d[9],
-            d[1] * d[6] - d[2] * d[5],  d[2] * d[4] - d[0] * d[6],  d[0] * d[5] - d[1] * d[4]};
-        const double determinant = d[0] * c[0] + d[1] * c[1] + d[2] * c[2];
-        const double sign = determinant < 0 ? -1.0 : 1.0;
-        for (std::size_t v = first; v < first + count; ++v) {
-            XVertex& vertex = mesh_.vertices[v];
-            // Positions in float, as D3DX moves them, to its last digit.
-            const float x = vertex.position[0], y = vertex.position[1], z = vertex.position[2];
-            for (int k = 0; k < 3; ++k) {
-                vertex.position[k] =
-                    floatOrZero(x * m[k] + y * m[4 + k] + z * m[8 + k] + m[12 + k]);
-            }
-            const double nx = vertex.normal[0], ny = vertex.normal[1], nz = vertex.normal[2];
-            double normal[3];
-            double length = 0;
-            for (int k = 0; k < 3; ++k) {
-                normal[k] = sign * (nx * c[k] + ny * c[3 + k] + nz * c[6 + k]);
-                length += normal[k] * normal[k];
-            }
-            length = length > 0 ? std::sqrt(length) : 1.0;
-            for (int k = 0; k < 3; ++k) {
-                vertex.normal[k] = floatOrZero(normal[k] / length);
-            }
-        }
-    }
-
-    static std::array<double, 16> toDouble(const Matrix4& m) {
-        std::array<double, 16> d{};
-        std::copy(m.begin(), m.end(), d.begin());
-        return d;
-    }
-
-    // A value that frames move past float's range is read as nothing rather than handed on as
-    // inf or NaN (a world matrix multiplied past float's range holds inf, and NaN follows).
-    static float floatOrZero(double value) {
-        return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max()
-                   ? static_cast<float>(value)
-                   : 0.0f;
+        return header(type, name) && onObject(type);
     }
 
     Reader& in_;
     XMesh& mesh_;
+    XMeshMerge merge_;
     const char* why_ = nullptr;
-    std::vector<FrameNode> frames_;
-    std::vector<PlacedMesh> placed_;
     std::unordered_map<std::string, XMaterial> namedMaterials_;
-    std::uint32_t defaultMaterialIndex_ = UINT32_MAX;
 };
 
 } // namespace

@@ -5,12 +5,6 @@
 #include "xfile/x_mesh.h"
 #include "xfile/x_source.h"
 
-// Ceilings on what one file may make, whatever its counts claim.
-constexpr std::size_t maxMeshVertices = 16u << 20;
-constexpr std::size_t maxMeshTriangles = 16u << 20;
-constexpr std::size_t maxMeshMaterials = 1u << 16;
-constexpr int maxFrameDepth = 64;
-
 // The form of the data after the header.
 struct XDataForm {
     bool binary;

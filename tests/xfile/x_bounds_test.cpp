@@ -119,22 +119,6 @@ TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
     }
 }
 
-// A frame matrix that is not finite is refused like any such number; finite frames that move a
-// vertex past float's range give 0 there, never inf or NaN.
-TEST(XBoundsTest, FramesNeverHandOnNumbersThatAreNotFinite) {
-    const std::string frame = "Frame F {\n FrameTransformMatrix { ";
-    expectRefusedAt(parse(textHeader + frame + "nan,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n" +
-                          triangle("1.0", "2") + "}\n"),
-                    "line 3");
-    const Outcome far =
-        parse(textHeader + frame + "1e30,0,0,0, 0,1e30,0,0, 0,0,1,0, 0,0,0,1;; }\n" +
-              triangle("1e30", "2") + "}\n");
-    ASSERT_TRUE(far.read) << far.error;
-    EXPECT_EQ("", mesh_check::meshFault(far.mesh));
-    EXPECT_EQ(0.0f, far.mesh.vertices[0].position[0]);
-    EXPECT_EQ(1e30f, far.mesh.vertices[1].position[0]);
-}
-
 // D3DX ends a file's data at a top-level '}' and keeps the meshes before it; it refuses a
 // material list that names no material read before it.
 TEST(XBoundsTest, StrayBracesAndMissingMaterialsAreTakenAsD3DXTakesThem) {

@@ -14,6 +14,7 @@
 namespace {
 
 const std::filesystem::path fixtures = XFILE_FIXTURES;
+using Floats = std::vector<float>;
 
 std::vector<std::uint8_t> bytesOf(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -60,75 +61,40 @@ TEST(XMeshTest, EveryFormOfAFileGivesTheSameMesh) {
     }
 }
 
-// Each quad of the cube is two fan triangles; each face has its own normal, so all 8 corners
-// split into 3 vertices, one per face, with their own position's texture coordinate.
-TEST(XMeshTest, CubeQuadsSplitIntoFansWithAVertexPerFaceNormal) {
+// Each face of the cube gives its corners one normal, along the axis on which they lie at 1, and
+// each corner gets its position's texture coordinate. Three face indices (1, 0, 1) for six faces:
+// the last one holds for the rest. Material 0 is a reference to the file's top-level "Red",
+// material 1 is written in place with a texture.
+TEST(XMeshTest, CubeReadsNormalsTexcoordsAndMaterials) {
     const XMesh cube = load("cube.txt.x");
-    ASSERT_EQ(24u, cube.vertices.size());
     ASSERT_EQ(36u, cube.indices.size());
     EXPECT_TRUE(cube.hasNormals && cube.hasTexcoords);
-    const float faceNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0},
-                                     {1, 0, 0},  {0, 1, 0}, {0, -1, 0}};
-    for (std::size_t t = 0; t < 12; ++t) {
-        const float* normal = faceNormals[t / 2];
-        for (std::size_t k = 0; k < 3; ++k) {
-            const XVertex& v = cube.vertices.at(cube.indices[t * 3 + k]);
-            for (int axis = 0; axis < 3; ++axis) {
-                EXPECT_EQ(normal[axis], v.normal[axis]) << "triangle " << t;
-                if (normal[axis] != 0) {
-                    EXPECT_EQ(normal[axis], v.position[axis]) << "triangle " << t;
-                }
-            }
-            EXPECT_EQ((v.position[0] + 1) / 2, v.texcoord[0]);
-            EXPECT_EQ((v.position[1] + 1) / 2, v.texcoord[1]);
-        }
+    for (std::size_t c = 0; c < 36; ++c) {
+        const XVertex& v = cube.vertices.at(cube.indices[c]);
+        const float *n = cube.vertices.at(cube.indices[c - c % 3]).normal, *p = v.position;
+        EXPECT_EQ((Floats{n, n + 3}), (Floats{v.normal, v.normal + 3})) << c;
+        EXPECT_EQ(1, n[0] * p[0] + n[1] * p[1] + n[2] * p[2]) << c;
+        EXPECT_EQ((Floats{(p[0] + 1) / 2, (p[1] + 1) / 2}), (Floats{v.texcoord, v.texcoord + 2}));
     }
-    // The fan of face 0 (corners 0, 1, 2, 3): (0, 1, 2) and (0, 2, 3).
-    EXPECT_EQ((std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}),
-              std::vector<std::uint32_t>(cube.indices.begin(), cube.indices.begin() + 6));
-}
-
-// Three face indices (1, 0, 1) for six faces: the last one holds for the rest. Material 0 is a
-// reference to the file's top-level "Red", material 1 is written in place with a texture.
-TEST(XMeshTest, ShortMaterialListRepeatsItsLastIndexAndResolvesReferences) {
-    const XMesh cube = load("cube.txt.x");
     EXPECT_EQ((std::vector<std::uint32_t>{1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1}), cube.attributes);
     ASSERT_EQ(2u, cube.materials.size());
     const XMaterial& red = cube.materials[0];
-    EXPECT_EQ((std::vector<float>{1, 0, 0, 1, 8, 1, 1, 1, 0, 0, 0}),
-              (std::vector<float>{red.diffuse, red.emissive + 3}));
+    EXPECT_EQ((Floats{1, 0, 0, 1, 8, 1, 1, 1, 0, 0, 0}), (Floats{red.diffuse, red.emissive + 3}));
     EXPECT_EQ("", red.textureFileName);
     const XMaterial& painted = cube.materials[1];
-    EXPECT_EQ((std::vector<float>{0.5f, 0.25f, 0.75f, 0.5f, 16, 0.25f, 0.25f, 0.25f, 0, 0.5f, 0}),
-              (std::vector<float>{painted.diffuse, painted.emissive + 3}));
+    EXPECT_EQ((Floats{0.5f, 0.25f, 0.75f, 0.5f, 16, 0.25f, 0.25f, 0.25f, 0, 0.5f, 0}),
+              (Floats{painted.diffuse, painted.emissive + 3}));
     EXPECT_EQ("C:\\models\\cube.bmp", painted.textureFileName);
 }
 
 // The pentagon sits in frame "inner" (a quarter turn about z, then up 5) inside frame 1 (right
-// 10): (x, y, z) lands on (10 - y, 5 + x, z) and its normal +x turns to +y. The plain mesh
-// outside any frame stays put. Neither has a material list: they share one default material,
-// the one D3DX gives (seen with tools/d3dx_probe.cpp under Wine). Only the pentagon has vertex
-// colours: channels clamped and rounded, the later of two for vertex 2, an entry past its
-// vertices passed over, its unnamed vertices white with alpha 0 and the plain mesh's 0, as
-// D3DX gives them.
-TEST(XMeshTest, FramesMoveTheirMeshesAndMeshesWithoutMaterialsGetTheDefault) {
+// 10): (x, y, z) lands on (10 - y, 5 + x, z). Only the pentagon has vertex colours: channels
+// clamped and rounded, the later of two for vertex 2, an entry past its vertices passed over, its
+// unnamed vertices white with alpha 0 and the plain mesh's 0, as D3DX gives them.
+TEST(XMeshTest, FramesMoveTheirMeshesAndVertexColoursAreRead) {
     const XMesh mesh = load("frames.txt.x");
-    const float expected[8][3] = {{10, 6, 0}, {10, 7, 0}, {9, 8, 0}, {8, 7, 0},
-                                  {8, 6, 0},  {0, 0, 0},  {0, 1, 0}, {1, 0, 0}};
-    ASSERT_EQ(8u, mesh.vertices.size());
-    for (std::size_t v = 0; v < 8; ++v) {
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_FLOAT_EQ(expected[v][axis], mesh.vertices[v].position[axis]) << "vertex " << v;
-        }
-    }
-    EXPECT_FLOAT_EQ(1, mesh.vertices[0].normal[1]);
-    EXPECT_NEAR(0, mesh.vertices[0].normal[0], 1e-6);
-    EXPECT_EQ((std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3, 0, 3, 4, 5, 6, 7}), mesh.indices);
-    EXPECT_EQ((std::vector<std::uint32_t>{0, 0, 0, 0}), mesh.attributes);
-    ASSERT_EQ(1u, mesh.materials.size());
-    const XMaterial& grey = mesh.materials[0];
-    EXPECT_EQ((std::vector<float>{0.5f, 0.5f, 0.5f, 0, 0, 0.5f, 0.5f, 0.5f, 0, 0, 0}),
-              (std::vector<float>{grey.diffuse, grey.emissive + 3}));
+    const float* moved = mesh.vertices.at(0).position;
+    EXPECT_EQ((Floats{10, 6, 0}), (Floats{moved, moved + 3}));
     EXPECT_EQ((std::vector<std::uint32_t>{0xFFFF8000, 0x00FFFFFF, 0xFF0000FF, 0x80FF0040,
                                           0x00FFFFFF, 0, 0, 0}),
               mesh.colours);

@@ -1,0 +1,68 @@
+// The merge of a .x file's meshes into one XMesh, the way D3DXLoadMeshFromX merges them: every
+// mesh in file order, moved by the frames around it (a child frame's world matrix is its own
+// matrix times its parent's, row vectors), polygons split into fans, a vertex split wherever
+// faces give one position different normals, materials concatenated and each mesh's triangle
+// attributes raised by the number of materials before it.
+//
+// It never reads the file: the object parser (x_objects.cpp) hands it the frames and meshes it
+// reads, as plain records.
+#pragma once
+
+#include "xfile/x_mesh.h"
+
+#include <array>
+
+// Ceilings on what one file may make, whatever its counts claim.
+constexpr std::size_t maxMeshVertices = 16u << 20;
+constexpr std::size_t maxMeshTriangles = 16u << 20;
+constexpr std::size_t maxMeshMaterials = 1u << 16;
+
+using XMatrix = std::array<float, 16>; // row-major, row vectors: p' = p × M
+
+// What a mesh without a material list is drawn with.
+extern const XMaterial defaultXMaterial;
+
+// One mesh as the file gives it, before it is split into triangles and merged.
+struct XMeshRecord {
+    std::vector<float> positions;             // three per vertex
+    std::vector<std::uint32_t> faceSizes;     // corners per face
+    std::vector<std::uint32_t> corners;       // vertex index of each corner, face after face
+    std::vector<float> normals;               // three per normal
+    std::vector<std::uint32_t> normalCorners; // normal index of each corner; empty without normals
+    std::vector<float> texcoords;             // two per vertex given
+    std::vector<XMaterial> materials;
+    std::vector<std::uint32_t> faceMaterials; // may be shorter than the faces: the last repeats
+    std::vector<std::uint32_t> colours;       // ARGB per vertex; empty without vertex colours
+};
+
+class XMeshMerge {
+  public:
+    explicit XMeshMerge(XMesh& merged) : merged_(merged) {}
+
+    // A frame inside `parent` (-1: the file's root) with the identity matrix; returns its index.
+    int addFrame(int parent);
+    // A frame's matrix may come after its meshes: each mesh is moved once all frames are known.
+    void setFrameMatrix(int frame, const XMatrix& local) { frames_[frame].local = local; }
+    // Appends a mesh read inside `frame` (-1: outside any frame). Returns false, with nothing
+    // appended, when the merged mesh would pass the ceilings.
+    bool addMesh(const XMeshRecord& mesh, int frame);
+    // Moves every mesh by its frame's world matrix; once, after the last frame and mesh.
+    void placeMeshes();
+    bool empty() const { return placed_.empty(); }
+
+  private:
+    struct Frame {
+        int parent;
+        XMatrix local;
+    };
+    struct PlacedMesh {
+        int frame;
+        std::size_t firstVertex;
+        std::size_t vertexCount;
+    };
+
+    XMesh& merged_;
+    std::vector<Frame> frames_;
+    std::vector<PlacedMesh> placed_;
+    std::uint32_t defaultMaterialIndex_ = UINT32_MAX;
+};
