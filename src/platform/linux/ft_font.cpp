@@ -26,13 +26,9 @@ namespace {
 constexpr const char* fallbackFace = "IPAGothic";
 constexpr int tabStopCharacters = 8;
 
-struct Glyph {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
+// A glyph's coverage, placed from the pen on the baseline, and how far it moves the pen.
+struct Glyph : TextImage {
     int advance = 0;
-    std::vector<std::uint8_t> coverage;
 };
 
 } // namespace
@@ -143,7 +139,7 @@ const Glyph& glyphOf(FontObject& font, char32_t codePoint) {
         const FT_GlyphSlot slot = font.face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         glyph.left = slot->bitmap_left;
-        glyph.top = slot->bitmap_top;
+        glyph.top = -slot->bitmap_top;
         glyph.width = static_cast<int>(bitmap.width);
         glyph.height = static_cast<int>(bitmap.rows);
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
@@ -182,7 +178,7 @@ std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text) {
         }
         const Glyph& glyph = glyphOf(font, codePoint);
         placed.push_back(
-            {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent - glyph.top});
+            {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent + glyph.top});
         penX += glyph.advance;
     }
     return placed;

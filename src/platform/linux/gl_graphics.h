@@ -25,11 +25,8 @@ struct TextureObject {
 
 // The picture and its size in pixels (gl_graphics.cpp).
 struct Picture {
-    GLuint frameBuffer = 0;
-    GLuint colorBuffer = 0;
-    GLuint depthBuffer = 0;
-    int width = 0;
-    int height = 0;
+    GLuint frameBuffer = 0, colorBuffer = 0, depthBuffer = 0;
+    int width = 0, height = 0;
 };
 
 // What drawMesh reads: the lit program and the light and camera as the core last set them
