@@ -74,6 +74,27 @@ void setFixedState() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 }
 
+// A context the driver has reset (after a fault of the graphics processor) has lost all its
+// objects and cannot be brought back here. Only a context with robustness can tell; which query
+// it offers is looked up once.
+GLenum coreResetStatus() {
+    return glGetGraphicsResetStatus();
+}
+
+GLenum arbResetStatus() {
+    return glGetGraphicsResetStatusARB();
+}
+
+GLenum (*resetStatus)() = nullptr;
+
+void chooseResetQuery() {
+    if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness")) {
+        resetStatus = coreResetStatus;
+    } else if (epoxy_has_gl_extension("GL_ARB_robustness")) {
+        resetStatus = arbResetStatus;
+    }
+}
+
 bool createContext(WindowHandle windowHandle) {
     window = static_cast<SDL_Window*>(windowHandle);
     if (window == nullptr) {
@@ -91,6 +112,7 @@ bool createContext(WindowHandle windowHandle) {
     unpaced = unpacedSetting != nullptr && std::string(unpacedSetting) == "1";
     SDL_GL_SetSwapInterval(unpaced ? 0 : 1);
     setFixedState();
+    chooseResetQuery();
     return true;
 }
 
@@ -136,18 +158,6 @@ void paceFrame() {
     // A frame that came late starts a new schedule instead of hurrying to catch up.
     nextFrameDue =
         nextFrameDue + interval > presented ? nextFrameDue + interval : presented + interval;
-}
-
-// A context the driver has reset (after a fault of the graphics processor) has lost all its
-// objects and cannot be brought back here. Only a context with robustness can tell.
-bool contextWasReset() {
-    if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness")) {
-        return glGetGraphicsResetStatus() != GL_NO_ERROR;
-    }
-    if (epoxy_has_gl_extension("GL_ARB_robustness")) {
-        return glGetGraphicsResetStatusARB() != GL_NO_ERROR;
-    }
-    return false;
 }
 
 } // namespace
@@ -211,7 +221,7 @@ bool endFrame() {
 }
 
 bool restoreGraphics() {
-    contextLost = contextLost || contextWasReset();
+    contextLost = contextLost || (resetStatus != nullptr && resetStatus() != GL_NO_ERROR);
     return !contextLost;
 }
 
