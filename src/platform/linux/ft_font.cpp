@@ -15,6 +15,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <initializer_list>
 #include <memory>
@@ -158,6 +159,7 @@ struct PlacedGlyph {
     int y;
 };
 
+// The glyphs that cover pixels, in the text's order.
 std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text) {
     std::vector<PlacedGlyph> placed;
     const int tabStop = tabStopCharacters * font.averageWidth;
@@ -177,8 +179,10 @@ std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text) {
             continue;
         }
         const Glyph& glyph = glyphOf(font, codePoint);
-        placed.push_back(
-            {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent + glyph.top});
+        if (glyph.width > 0 && glyph.height > 0) {
+            placed.push_back(
+                {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent + glyph.top});
+        }
         penX += glyph.advance;
     }
     return placed;
@@ -221,21 +225,17 @@ int lineHeight(const FontObject& font) {
 TextImage layOutText(FontObject& font, std::string_view text) {
     TextImage image;
     const std::vector<PlacedGlyph> placed = placeGlyphs(font, text);
-    int right = 0;
-    int bottom = 0;
-    bool first = true;
-    for (const PlacedGlyph& p : placed) {
-        if (p.glyph->width == 0 || p.glyph->height == 0) {
-            continue;
-        }
-        image.left = first ? p.x : std::min(image.left, p.x);
-        image.top = first ? p.y : std::min(image.top, p.y);
-        right = first ? p.x + p.glyph->width : std::max(right, p.x + p.glyph->width);
-        bottom = first ? p.y + p.glyph->height : std::max(bottom, p.y + p.glyph->height);
-        first = false;
-    }
-    if (first) {
+    if (placed.empty()) {
         return image;
+    }
+    image.left = image.top = INT_MAX;
+    int right = INT_MIN;
+    int bottom = INT_MIN;
+    for (const PlacedGlyph& p : placed) {
+        image.left = std::min(image.left, p.x);
+        image.top = std::min(image.top, p.y);
+        right = std::max(right, p.x + p.glyph->width);
+        bottom = std::max(bottom, p.y + p.glyph->height);
     }
     image.width = right - image.left;
     image.height = bottom - image.top;
