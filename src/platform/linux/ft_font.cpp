@@ -1,12 +1,10 @@
-// The text font: implements createFontIndirect and drawFontText of gfx/graphics.h with
-// fontconfig (finding a face that has every character the viewer draws), FreeType (sizing and
-// rasterising glyphs) and OpenGL (each distinct text becomes one coverage texture, drawn as a
-// blended quad at whole pixels, as D3DX's font draws its glyph textures). Texts arrive in code
-// page 932. Links fontconfig, freetype and libepoxy.
+// Laying a text out into coverage for gl_text.cpp: fontconfig finds a face that has every
+// character the viewer draws, FreeType sizes it and rasterises its glyphs, and the glyphs are
+// placed as DrawText places them (left and top aligned, line feeds, tab stops). Texts arrive in
+// code page 932. Links fontconfig and freetype.
 
 #include "ft_font.h"
 
-#include "gl_device.h"
 #include "linux_platform.h"
 #include "scene/screen_texts.h"
 #include "window/window_layout.h"
@@ -17,29 +15,21 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
-constexpr GraphicsResult graphicsFailed = static_cast<GraphicsResult>(0x80004005); // E_FAIL
 constexpr const char* fallbackFace = "IPAGothic";
-constexpr std::uint8_t shiftJisCharset = 128;
-constexpr int defaultPixelHeight = 16;
 constexpr int tabStopCharacters = 8;
-constexpr std::uint32_t formatSingleLine = 0x20; // DT_SINGLELINE
-constexpr std::uint32_t formatExpandTabs = 0x40; // DT_EXPANDTABS
-constexpr std::uint32_t formatNoClip = 0x100;    // DT_NOCLIP
-constexpr std::size_t cachedTextLimit = 64;
 
-struct Glyph {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
+// A glyph's coverage, placed from the pen on the baseline, and how far it moves the pen.
+struct Glyph : TextImage {
     int advance = 0;
-    std::vector<std::uint8_t> coverage;
 };
 
 } // namespace
@@ -51,7 +41,6 @@ struct FontObject {
     int ascent = 0;
     int averageWidth = 0;
     std::unordered_map<char32_t, Glyph> glyphs;
-    std::unordered_map<std::string, std::pair<TextImage, TextureObject*>> texts;
 };
 
 namespace {
@@ -78,15 +67,12 @@ FcCharSet* charactersDrawn() {
 // families themselves first, then their substitutes (sans-serif, whose Japanese faces are
 // Gothic ones), then any other face, Mincho and the like. The nearest match alone could be a
 // Latin face that draws the Japanese texts as empty boxes.
-bool findCoveringFace(std::initializer_list<std::string> families, bool japanese, std::string& file,
-                      int& index) {
+bool findCoveringFace(std::initializer_list<std::string> families, std::string& file, int& index) {
     FcPattern* pattern = FcPatternCreate();
     for (const std::string& family : families) {
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     }
-    if (japanese) {
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-    }
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
@@ -117,9 +103,8 @@ bool findCoveringFace(std::initializer_list<std::string> families, bool japanese
 
 // The named face when it is installed, else the Japanese Gothic, else any face that shows the
 // texts.
-bool chooseFaceFile(const FontDescription& description, std::string& file, int& index) {
-    return FcInit() && findCoveringFace({utf8FromCp932(description.faceName), fallbackFace},
-                                        description.charSet == shiftJisCharset, file, index);
+bool chooseFaceFile(std::string_view faceName, std::string& file, int& index) {
+    return FcInit() && findCoveringFace({utf8FromCp932(faceName), fallbackFace}, file, index);
 }
 
 // A positive height is the cell (ascent plus descent), a negative one the em, as the font
@@ -132,12 +117,7 @@ void sizeFace(FontObject& font, std::int32_t height) {
     const double ascentUnits = face->ascender;
     const double descentUnits = -face->descender;
     const double averageUnits = os2 != nullptr ? os2->xAvgCharWidth : unitsPerEm / 2;
-    double em = defaultPixelHeight;
-    if (height > 0) {
-        em = height * unitsPerEm / (ascentUnits + descentUnits);
-    } else if (height < 0) {
-        em = -height;
-    }
+    const double em = height > 0 ? height * unitsPerEm / (ascentUnits + descentUnits) : -height;
     const double scale = em / unitsPerEm;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(std::lround(em)));
     font.ascent = static_cast<int>(std::lround(ascentUnits * scale));
@@ -160,7 +140,7 @@ const Glyph& glyphOf(FontObject& font, char32_t codePoint) {
         const FT_GlyphSlot slot = font.face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         glyph.left = slot->bitmap_left;
-        glyph.top = slot->bitmap_top;
+        glyph.top = -slot->bitmap_top;
         glyph.width = static_cast<int>(bitmap.width);
         glyph.height = static_cast<int>(bitmap.rows);
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
@@ -179,14 +159,14 @@ struct PlacedGlyph {
     int y;
 };
 
-std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text, std::uint32_t format,
-                                     int& lineCount) {
+// The glyphs that cover pixels, in the text's order.
+std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text) {
     std::vector<PlacedGlyph> placed;
     const int tabStop = tabStopCharacters * font.averageWidth;
     int penX = 0;
     int line = 0;
     for (const char32_t codePoint : codePointsFromCp932(text)) {
-        if (codePoint == U'\n' && (format & formatSingleLine) == 0) {
+        if (codePoint == U'\n') {
             penX = 0;
             ++line;
             continue;
@@ -194,75 +174,26 @@ std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text, st
         if (codePoint == U'\r') {
             continue;
         }
-        if (codePoint == U'\t' && (format & formatExpandTabs) != 0) {
+        if (codePoint == U'\t') {
             penX = (penX / tabStop + 1) * tabStop;
             continue;
         }
         const Glyph& glyph = glyphOf(font, codePoint);
-        placed.push_back(
-            {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent - glyph.top});
+        if (glyph.width > 0 && glyph.height > 0) {
+            placed.push_back(
+                {&glyph, penX + glyph.left, line * font.cellHeight + font.ascent + glyph.top});
+        }
         penX += glyph.advance;
     }
-    lineCount = text.empty() ? 0 : line + 1;
     return placed;
-}
-
-TextureObject* textureOf(const TextImage& image) {
-    if (image.width == 0 || image.height == 0) {
-        return nullptr;
-    }
-    // White texels whose alpha is the coverage, so the vertex colour gives the text its colour.
-    std::vector<std::uint8_t> rgba(image.coverage.size() * 4, 0xFF);
-    for (std::size_t i = 0; i < image.coverage.size(); ++i) {
-        rgba[4 * i + 3] = image.coverage[i];
-    }
-    return createTextureFromPixels(rgba.data(), image.width, image.height);
-}
-
-void releaseCachedTexts(FontObject& font) {
-    for (auto& entry : font.texts) {
-        if (entry.second.second != nullptr) {
-            releaseTexture(entry.second.second);
-        }
-    }
-    font.texts.clear();
-}
-
-const std::pair<TextImage, TextureObject*>& cachedText(FontObject& font, std::string_view text,
-                                                       std::uint32_t format) {
-    std::string key(text);
-    key.push_back(static_cast<char>(format & 0xFF));
-    key.push_back(static_cast<char>((format >> 8) & 0xFF));
-    const auto known = font.texts.find(key);
-    if (known != font.texts.end()) {
-        return known->second;
-    }
-    if (font.texts.size() >= cachedTextLimit) {
-        releaseCachedTexts(font);
-    }
-    TextImage image = layOutText(font, text, format);
-    TextureObject* texture = textureOf(image);
-    return font.texts.emplace(std::move(key), std::make_pair(std::move(image), texture))
-        .first->second;
-}
-
-void drawQuad(DeviceObject& device, float x, float y, float width, float height,
-              std::uint32_t color, const TextureObject* texture) {
-    const ScreenVertex corners[4] = {
-        {x, y, 0.0f, 1.0f, color, 0.0f, 0.0f},
-        {x + width, y, 0.0f, 1.0f, color, 1.0f, 0.0f},
-        {x, y + height, 0.0f, 1.0f, color, 0.0f, 1.0f},
-        {x + width, y + height, 0.0f, 1.0f, color, 1.0f, 1.0f},
-    };
-    drawScreenStrip(device, corners, 4, texture);
 }
 
 } // namespace
 
-FontObject* openFont(const FontDescription& description, std::string& why) {
+FontObject* openFont(std::string_view faceName, int height, std::string& why) {
     std::string file;
     int index = 0;
-    if (!chooseFaceFile(description, file, index)) {
+    if (!chooseFaceFile(faceName, file, index)) {
         why = "no font: no installed font has the Japanese texts' characters; install "
               "fonts-ipafont-gothic or any Japanese font";
         return nullptr;
@@ -277,12 +208,11 @@ FontObject* openFont(const FontDescription& description, std::string& why) {
         why = "no font: FreeType cannot open " + file;
         return nullptr;
     }
-    sizeFace(*font, description.height);
+    sizeFace(*font, height);
     return font.release();
 }
 
 void closeFont(FontObject* font) {
-    releaseCachedTexts(*font);
     FT_Done_Face(font->face);
     FT_Done_FreeType(font->library);
     delete font;
@@ -292,24 +222,20 @@ int lineHeight(const FontObject& font) {
     return font.cellHeight;
 }
 
-TextImage layOutText(FontObject& font, std::string_view text, std::uint32_t format) {
+TextImage layOutText(FontObject& font, std::string_view text) {
     TextImage image;
-    const std::vector<PlacedGlyph> placed = placeGlyphs(font, text, format, image.lineCount);
-    int right = 0;
-    int bottom = 0;
-    bool first = true;
-    for (const PlacedGlyph& p : placed) {
-        if (p.glyph->width == 0 || p.glyph->height == 0) {
-            continue;
-        }
-        image.left = first ? p.x : std::min(image.left, p.x);
-        image.top = first ? p.y : std::min(image.top, p.y);
-        right = first ? p.x + p.glyph->width : std::max(right, p.x + p.glyph->width);
-        bottom = first ? p.y + p.glyph->height : std::max(bottom, p.y + p.glyph->height);
-        first = false;
-    }
-    if (first) {
+    const std::vector<PlacedGlyph> placed = placeGlyphs(font, text);
+    if (placed.empty()) {
         return image;
+    }
+    image.left = image.top = INT_MAX;
+    int right = INT_MIN;
+    int bottom = INT_MIN;
+    for (const PlacedGlyph& p : placed) {
+        image.left = std::min(image.left, p.x);
+        image.top = std::min(image.top, p.y);
+        right = std::max(right, p.x + p.glyph->width);
+        bottom = std::max(bottom, p.y + p.glyph->height);
     }
     image.width = right - image.left;
     image.height = bottom - image.top;
@@ -325,66 +251,4 @@ TextImage layOutText(FontObject& font, std::string_view text, std::uint32_t form
         }
     }
     return image;
-}
-
-std::int32_t drawTextInFont(FontObject& font, std::string_view text, const TextRect& rect,
-                            std::uint32_t format, std::uint32_t color) {
-    if (currentDevice == nullptr) {
-        return 0;
-    }
-    DeviceObject& device = *currentDevice;
-    const auto& [image, texture] = cachedText(font, text, format);
-    if (texture != nullptr) {
-        const bool clip = (format & formatNoClip) == 0;
-        if (clip) {
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(rect.left, device.height - rect.bottom, rect.right - rect.left,
-                      rect.bottom - rect.top);
-        }
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glUseProgram(device.screen.name);
-        drawQuad(device, static_cast<float>(rect.left + image.left),
-                 static_cast<float>(rect.top + image.top), static_cast<float>(image.width),
-                 static_cast<float>(image.height), color, texture);
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_SCISSOR_TEST);
-        applyBlendState(device);
-    }
-    return image.lineCount * font.cellHeight;
-}
-
-GraphicsResult createFontIndirect(DeviceHandle, const FontDescription& description,
-                                  FontHandle& font) {
-    std::string why;
-    font = openFont(description, why);
-    if (font == nullptr) {
-        noteStartUpFailure(why);
-        return graphicsFailed;
-    }
-    return graphicsOk;
-}
-
-std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
-                          const TextRect& rect, std::uint32_t format, std::uint32_t color) {
-    if (font == nullptr || text == nullptr) {
-        return 0;
-    }
-    const std::string_view whole = count < 0
-                                       ? std::string_view(text)
-                                       : std::string_view(text, static_cast<std::size_t>(count));
-    return drawTextInFont(*font, whole, rect, format, color);
-}
-
-void releaseFont(FontHandle font) {
-    releaseCachedTexts(*font);
-    closeFont(font);
-}
-
-// The font's textures are ordinary OpenGL textures, which no device loss takes away.
-void fontOnLostDevice(FontHandle) {}
-
-GraphicsResult fontOnResetDevice(FontHandle) {
-    return graphicsOk;
 }

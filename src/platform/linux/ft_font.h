@@ -1,45 +1,25 @@
-// The text font as FreeType sees it: a face found through fontconfig for a font description,
-// sized as GDI sizes a font of that height, and the layout of a text into a coverage image
-// the way DrawText lays it out (left and top aligned, line feeds, tab stops).
+// Laying a text out into coverage in a face that FreeType rasterises and fontconfig finds, for
+// gl_text.cpp.
 #pragma once
 
-#include "gfx/graphics.h"
+#include "gfx/text_cache.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
-struct TextureObject;
+struct FontObject;
 
-// Coverage of one laid-out text: one byte per pixel, top row first, placed at (left, top)
-// from the text's origin.
-struct TextImage {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int lineCount = 0;
-    std::vector<std::uint8_t> coverage;
-};
-
-// Opens the face the description names, or the Japanese Gothic fallback when that face is not
-// installed, or else any face that has every character of the viewer's texts. Null, with the
+// Opens the named face (code page 932) when it is installed, or the Japanese Gothic fallback,
+// or else any face that has every character of the viewer's texts. A positive height is the
+// cell (ascent plus descent), a negative one the em, as GDI sizes a font. Null, with the
 // reason, when no installed face has them all or none can be opened.
-FontObject* openFont(const FontDescription& description, std::string& why);
+FontObject* openFont(std::string_view faceName, int height, std::string& why);
 
 void closeFont(FontObject* font);
 
 // The font's cell height: the distance from one line to the next.
 int lineHeight(const FontObject& font);
 
-// Lays the code page 932 text out in the font; format is DrawText's (DT_EXPANDTABS,
-// DT_SINGLELINE are honoured).
-TextImage layOutText(FontObject& font, std::string_view text, std::uint32_t format);
-
-// Draws text with the font at the rectangle's top-left corner in the colour (ARGB), blended
-// over the picture; clipped to the rectangle unless the format has DT_NOCLIP. Keeps the texture
-// of each distinct text for the next frames. Returns the text's height.
-std::int32_t drawTextInFont(FontObject& font, std::string_view text, const TextRect& rect,
-                            std::uint32_t format, std::uint32_t color);
+// Lays the code page 932 text out in the font from its top-left corner: line feeds start new
+// lines, tabs stop every eight average character widths.
+TextImage layOutText(FontObject& font, std::string_view text);

@@ -1,93 +1,140 @@
-// OpenGL graphics: implements the frame, fixed-function state, vertex buffer and primitive
-// operations of gfx/graphics.h with their Direct3D 9 meaning. Paired with gl_device_setup.cpp,
-// which makes the context and the programs; gl_meshes.cpp, gl_textures.cpp and ft_font.cpp
-// hold meshes, textures and text. Links SDL2 and libepoxy.
+// OpenGL graphics: implements the device, frame, light and camera verbs of gfx/graphics.h
+// (setUpGraphics, releaseGraphics, beginFrame, endFrame, restoreGraphics, setLight,
+// setViewMatrix, setProjectionMatrix). The device is an OpenGL 3.3 core context on the SDL
+// window with the off-screen picture (gl_graphics.h), the lit and screen programs and the text
+// font; gl_meshes.cpp, gl_textures.cpp, gl_screen.cpp and gl_text.cpp do the drawing. There is
+// no input object to make: SDL reads the keys. Links SDL2 and libepoxy.
 
-#include "gfx/graphics.h"
-
-#include "gl_device.h"
+#include "gl_graphics.h"
 #include "linux_platform.h"
 
 #include <SDL.h>
 
-#include <cmath>
-#include <cstddef>
 #include <cstdio>
-#include <cstring>
+#include <string>
+
+Picture picture;
+LitScene litScene;
 
 namespace {
 
-constexpr GraphicsResult invalidCall =
-    static_cast<GraphicsResult>(0x8876086C);          // D3DERR_INVALIDCALL
-constexpr std::uint32_t pretransformedFormat = 0x144; // D3DFVF_XYZRHW | DIFFUSE | TEX1
-constexpr std::uint32_t blendZero = 1;
-constexpr std::uint32_t blendOne = 2;
 constexpr int defaultRefreshRate = 60;
 
-DeviceObject& deviceOf(DeviceHandle device) {
-    return *device;
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+bool contextLost = false;
+std::uint64_t nextFrameDue = 0; // performance counter ticks
+// For benchmarks (VIEWER_UNPACED=1): no frame pacing, and the frame rate of every second on
+// standard error, as Wine's fps channel reports it for the Windows build.
+bool unpaced = false;
+std::uint64_t secondStarted = 0;
+int framesThisSecond = 0;
+
+Matrix identity() {
+    Matrix matrix{};
+    for (int i = 0; i < 4; ++i) {
+        matrix.m[i][i] = 1.0f;
+    }
+    return matrix;
 }
 
-GLenum blendFactor(std::uint32_t d3dBlend) {
-    switch (d3dBlend) {
-    case blendZero:
-        return GL_ZERO;
-    case blendOne:
-        return GL_ONE;
-    case blendSrcAlpha:
-        return GL_SRC_ALPHA;
-    case blendInvSrcAlpha:
-        return GL_ONE_MINUS_SRC_ALPHA;
-    default:
-        return GL_ONE;
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+bool createPicture(int width, int height) {
+    picture.width = width;
+    picture.height = height;
+    glGenFramebuffers(1, &picture.frameBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
+    glGenRenderbuffers(1, &picture.colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, picture.colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              picture.colorBuffer);
+    glGenRenderbuffers(1, &picture.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, picture.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              picture.depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        noteStartUpFailure("OpenGL cannot draw into an off-screen frame buffer");
+        return false;
+    }
+    return true;
+}
+
+// What no verb changes: Direct3D's less-or-equal depth test, clockwise front faces with
+// counter-clockwise ones culled, no dithering, and rows of texels packed without padding.
+void setFixedState() {
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    glDisable(GL_DITHER);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+// A context the driver has reset (after a fault of the graphics processor) has lost all its
+// objects and cannot be brought back here. Only a context with robustness can tell; which query
+// it offers is looked up once.
+GLenum coreResetStatus() {
+    return glGetGraphicsResetStatus();
+}
+
+GLenum arbResetStatus() {
+    return glGetGraphicsResetStatusARB();
+}
+
+GLenum (*resetStatus)() = nullptr;
+
+void chooseResetQuery() {
+    if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness")) {
+        resetStatus = coreResetStatus;
+    } else if (epoxy_has_gl_extension("GL_ARB_robustness")) {
+        resetStatus = arbResetStatus;
     }
 }
 
-void setColorFromArgb(float rgba[4], std::uint32_t argb) {
-    rgba[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
-    rgba[1] = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
-    rgba[2] = static_cast<float>(argb & 0xFF) / 255.0f;
-    rgba[3] = static_cast<float>((argb >> 24) & 0xFF) / 255.0f;
+bool createContext(WindowHandle windowHandle) {
+    window = static_cast<SDL_Window*>(windowHandle);
+    if (window == nullptr) {
+        noteStartUpFailure("no window to draw into");
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        noteStartUpFailure(std::string("no OpenGL 3.3 context: ") + SDL_GetError());
+        return false;
+    }
+    // The swap waits for the retrace where the driver can; where it cannot, endFrame paces
+    // itself.
+    const char* unpacedSetting = SDL_getenv("VIEWER_UNPACED");
+    unpaced = unpacedSetting != nullptr && std::string(unpacedSetting) == "1";
+    SDL_GL_SetSwapInterval(unpaced ? 0 : 1);
+    setFixedState();
+    chooseResetQuery();
+    return true;
 }
 
-void bindScreenVertexLayout(GLuint buffer, std::uintptr_t offset, GLsizei stride) {
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
-    glEnableVertexAttribArray(1);
-    // A D3DCOLOR is the bytes blue, green, red, alpha in memory.
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offset + offsetof(ScreenVertex, color)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<void*>(offset + offsetof(ScreenVertex, u)));
-}
+// ---------------------------------------------------------------------------------------------
+// Presenting
 
-void useScreenProgram(const DeviceObject& device, const TextureObject* texture) {
-    glUseProgram(device.screen.name);
-    glUniform2f(device.screen.pictureSize, static_cast<float>(device.width),
-                static_cast<float>(device.height));
-    glUniform1f(device.screen.pixelOffset, pixelCentreShift);
-    glUniform1i(device.screen.hasTexture, texture != nullptr);
-    glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->name : 0);
-}
-
-void countFrame(DeviceObject& device) {
+void countFrame() {
     const std::uint64_t now = SDL_GetPerformanceCounter();
-    ++device.framesThisSecond;
-    if (device.secondStarted == 0) {
-        device.secondStarted = now;
-    } else if (now - device.secondStarted >= SDL_GetPerformanceFrequency()) {
-        const double seconds = static_cast<double>(now - device.secondStarted) /
+    ++framesThisSecond;
+    if (secondStarted == 0) {
+        secondStarted = now;
+    } else if (now - secondStarted >= SDL_GetPerformanceFrequency()) {
+        const double seconds = static_cast<double>(now - secondStarted) /
                                static_cast<double>(SDL_GetPerformanceFrequency());
-        std::fprintf(stderr, "approx %.2ffps\n", device.framesThisSecond / seconds);
-        device.secondStarted = now;
-        device.framesThisSecond = 0;
+        std::fprintf(stderr, "approx %.2ffps\n", framesThisSecond / seconds);
+        secondStarted = now;
+        framesThisSecond = 0;
     }
 }
 
 // The display's refresh rate, or 60 Hz where the display does not say (a virtual one).
-int refreshRate(SDL_Window* window) {
+int refreshRate() {
     SDL_DisplayMode mode{};
     const int display = SDL_GetWindowDisplayIndex(window);
     if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
@@ -99,230 +146,96 @@ int refreshRate(SDL_Window* window) {
 // Sleeps until the next retrace's slot when the swap did not wait for it (a virtual display,
 // software rendering), so that the per-frame steps of held keys run at the display's speed, as
 // the Windows build's present paces them. After a swap that did wait, the slot is already due.
-void paceFrame(DeviceObject& device) {
+void paceFrame() {
     const std::uint64_t frequency = SDL_GetPerformanceFrequency();
-    const std::uint64_t interval =
-        frequency / static_cast<std::uint64_t>(refreshRate(device.window));
+    const std::uint64_t interval = frequency / static_cast<std::uint64_t>(refreshRate());
     const std::uint64_t now = SDL_GetPerformanceCounter();
-    if (device.nextFrameDue > now) {
+    if (nextFrameDue > now) {
         // Rounded up to whole milliseconds: a frame may come up to one late, never early.
-        SDL_Delay(
-            static_cast<Uint32>(((device.nextFrameDue - now) * 1000 + frequency - 1) / frequency));
+        SDL_Delay(static_cast<Uint32>(((nextFrameDue - now) * 1000 + frequency - 1) / frequency));
     }
     const std::uint64_t presented = SDL_GetPerformanceCounter();
     // A frame that came late starts a new schedule instead of hurrying to catch up.
-    device.nextFrameDue = device.nextFrameDue + interval > presented
-                              ? device.nextFrameDue + interval
-                              : presented + interval;
+    nextFrameDue =
+        nextFrameDue + interval > presented ? nextFrameDue + interval : presented + interval;
 }
 
 } // namespace
 
-void applyBlendState(const DeviceObject& device) {
-    if (device.alphaBlendEnable) {
-        glEnable(GL_BLEND);
-        glBlendFunc(blendFactor(device.sourceBlend), blendFactor(device.destinationBlend));
-    } else {
-        glDisable(GL_BLEND);
-    }
-}
-
-void drawScreenStrip(DeviceObject& device, const ScreenVertex* vertices, int count,
-                     const TextureObject* texture) {
-    glBindVertexArray(device.screenVertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, device.scratchBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(ScreenVertex) * count), vertices,
-                 GL_STREAM_DRAW);
-    bindScreenVertexLayout(device.scratchBuffer, 0, sizeof(ScreenVertex));
-    useScreenProgram(device, texture);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, count);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Frame and fixed-function state
+// The device
 
-GraphicsResult beginScene(DeviceHandle device) {
-    glBindFramebuffer(GL_FRAMEBUFFER, deviceOf(device).frameBuffer);
-    glViewport(0, 0, device->width, device->height);
-    return graphicsOk;
+bool setUpGraphics(WindowHandle windowHandle, int width, int height) {
+    litScene.view = identity();
+    litScene.projection = identity();
+    return createContext(windowHandle) && createPicture(width, height) &&
+           buildLitProgram(litScene.program) && setUpScreenDrawing(width, height) && openTextFont();
 }
 
-GraphicsResult endScene(DeviceHandle) {
-    return graphicsOk;
-}
-
-GraphicsResult clear(DeviceHandle device, std::uint32_t flags, std::uint32_t color, float depth,
-                     std::uint32_t) {
-    glBindFramebuffer(GL_FRAMEBUFFER, deviceOf(device).frameBuffer);
-    GLbitfield mask = 0;
-    if ((flags & clearTarget) != 0) {
-        float rgba[4];
-        setColorFromArgb(rgba, color);
-        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-        mask |= GL_COLOR_BUFFER_BIT;
+// What was made in the context goes before the context; the window itself stays until the
+// process ends (sdl_window.cpp).
+void releaseGraphics() {
+    if (context == nullptr) {
+        return;
     }
-    if ((flags & clearZBuffer) != 0) {
-        glClearDepth(depth);
-        glDepthMask(GL_TRUE);
-        mask |= GL_DEPTH_BUFFER_BIT;
-    }
-    glClear(mask);
-    return graphicsOk;
+    closeTextFont();
+    releaseScreenDrawing();
+    glDeleteProgram(litScene.program.name);
+    litScene = {};
+    glDeleteRenderbuffers(1, &picture.colorBuffer);
+    glDeleteRenderbuffers(1, &picture.depthBuffer);
+    glDeleteFramebuffers(1, &picture.frameBuffer);
+    picture = {};
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
 }
 
-// The frame buffer keeps the presented picture until the next clear, for the capture.
-GraphicsResult present(DeviceHandle device) {
-    DeviceObject& d = deviceOf(device);
-    glBindFramebuffer(GL_FRAMEBUFFER, d.frameBuffer);
+void beginFrame(std::uint32_t clearColor) {
+    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
+    glViewport(0, 0, picture.width, picture.height);
+    glClearColor(static_cast<float>((clearColor >> 16) & 0xFF) / 255.0f,
+                 static_cast<float>((clearColor >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(clearColor & 0xFF) / 255.0f,
+                 static_cast<float>(clearColor >> 24) / 255.0f);
+    glClearDepth(1.0);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// The capture button goes into the picture before it is copied, so a capture of its area
+// shows it; the picture then holds the presented frame until the next clear, for the capture.
+bool endFrame() {
     drawCaptureButton();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, d.frameBuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, picture.frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, d.width, d.height, 0, 0, d.width, d.height, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    SDL_GL_SwapWindow(d.window);
-    glBindFramebuffer(GL_FRAMEBUFFER, d.frameBuffer);
-    if (d.unpaced) {
-        countFrame(d);
+    glBlitFramebuffer(0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    SDL_GL_SwapWindow(window);
+    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
+    if (unpaced) {
+        countFrame();
     } else {
-        paceFrame(d);
+        paceFrame();
     }
-    return graphicsOk;
+    return restoreGraphics();
 }
 
-GraphicsResult setTransform(DeviceHandle device, TransformState state, const Matrix& matrix) {
-    DeviceObject& d = deviceOf(device);
-    switch (state) {
-    case transformWorld:
-        d.world = matrix;
-        return graphicsOk;
-    case transformView:
-        d.view = matrix;
-        return graphicsOk;
-    case transformProjection:
-        d.projection = matrix;
-        return graphicsOk;
-    }
-    return invalidCall;
-}
-
-// Only the one light the viewer uses is kept; its index does not matter to the drawing.
-GraphicsResult setLight(DeviceHandle device, std::uint32_t, const Light& light) {
-    deviceOf(device).light = light;
-    return graphicsOk;
-}
-
-GraphicsResult lightEnable(DeviceHandle device, std::uint32_t, bool enable) {
-    deviceOf(device).lightEnabled = enable;
-    return graphicsOk;
-}
-
-GraphicsResult setRenderState(DeviceHandle device, RenderState state, std::uint32_t value) {
-    DeviceObject& d = deviceOf(device);
-    switch (state) {
-    case renderStateSrcBlend:
-        d.sourceBlend = value;
-        break;
-    case renderStateDestBlend:
-        d.destinationBlend = value;
-        break;
-    case renderStateAlphaBlendEnable:
-        d.alphaBlendEnable = value != 0;
-        break;
-    case renderStateSpecularEnable:
-        d.specularEnable = value != 0;
-        break;
-    case renderStateLighting:
-        d.lighting = value != 0;
-        break;
-    }
-    return graphicsOk;
-}
-
-GraphicsResult setMaterial(DeviceHandle device, const Material& material) {
-    deviceOf(device).material = material;
-    return graphicsOk;
-}
-
-GraphicsResult setTexture(DeviceHandle device, std::uint32_t stage, TextureHandle texture) {
-    if (stage != 0) {
-        return invalidCall;
-    }
-    deviceOf(device).texture = texture;
-    return graphicsOk;
-}
-
-// Stage 0 always modulates the texture with the diffuse colour, which is what the viewer sets
-// (and what Direct3D's defaults give for the states it leaves alone).
-GraphicsResult setTextureStageState(DeviceHandle, std::uint32_t, TextureStageState, std::uint32_t) {
-    return graphicsOk;
+bool restoreGraphics() {
+    contextLost = contextLost || (resetStatus != nullptr && resetStatus() != GL_NO_ERROR);
+    return !contextLost;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Vertex buffers and primitives
+// Light and camera, kept for drawMesh
 
-GraphicsResult createVertexBuffer(DeviceHandle, std::uint32_t length, std::uint32_t, std::uint32_t,
-                                  std::uint32_t, VertexBufferHandle& buffer) {
-    buffer = new VertexBufferObject;
-    buffer->bytes.assign(length, 0);
-    glGenBuffers(1, &buffer->name);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer->name);
-    glBufferData(GL_ARRAY_BUFFER, length, nullptr, GL_DYNAMIC_DRAW);
-    return graphicsOk;
+void setLight(const DirectionalLight& light) {
+    litScene.light = light;
 }
 
-GraphicsResult lockVertexBuffer(VertexBufferHandle buffer, std::uint32_t offset, std::uint32_t size,
-                                void*& data, std::uint32_t) {
-    data = nullptr;
-    if (buffer == nullptr || offset > buffer->bytes.size() ||
-        size > buffer->bytes.size() - offset) {
-        return invalidCall;
-    }
-    data = buffer->bytes.data() + offset;
-    return graphicsOk;
+void setViewMatrix(const Matrix& view) {
+    litScene.view = view;
 }
 
-GraphicsResult unlockVertexBuffer(VertexBufferHandle buffer) {
-    glBindBuffer(GL_ARRAY_BUFFER, buffer->name);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(buffer->bytes.size()),
-                    buffer->bytes.data());
-    return graphicsOk;
-}
-
-void releaseVertexBuffer(VertexBufferHandle buffer) {
-    glDeleteBuffers(1, &buffer->name);
-    delete buffer;
-}
-
-GraphicsResult setStreamSource(DeviceHandle device, std::uint32_t stream, VertexBufferHandle buffer,
-                               std::uint32_t offset, std::uint32_t stride) {
-    if (stream != 0) {
-        return invalidCall;
-    }
-    DeviceObject& d = deviceOf(device);
-    d.stream = buffer;
-    d.streamOffset = offset;
-    d.streamStride = stride;
-    return graphicsOk;
-}
-
-GraphicsResult setFvf(DeviceHandle device, std::uint32_t fvf) {
-    deviceOf(device).fvf = fvf;
-    return graphicsOk;
-}
-
-// Pre-transformed triangle strips are the only primitives the viewer draws from a buffer.
-GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
-                             std::uint32_t startVertex, std::uint32_t primitiveCount) {
-    DeviceObject& d = deviceOf(device);
-    if (primitiveType != primitiveTriangleStrip || d.fvf != pretransformedFormat ||
-        d.stream == nullptr || d.streamStride != sizeof(ScreenVertex)) {
-        return invalidCall;
-    }
-    glBindVertexArray(d.screenVertexArray);
-    bindScreenVertexLayout(d.stream->name, d.streamOffset, static_cast<GLsizei>(d.streamStride));
-    useScreenProgram(d, d.texture);
-    applyBlendState(d);
-    glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(startVertex),
-                 static_cast<GLsizei>(primitiveCount + 2));
-    return graphicsOk;
+void setProjectionMatrix(const Matrix& projection) {
+    litScene.projection = projection;
 }

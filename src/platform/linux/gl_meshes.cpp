@@ -1,69 +1,37 @@
-// OpenGL meshes: implements the mesh operations of gfx/graphics.h over the project's own .x
-// loader (xfile/x_mesh.h). The merged mesh goes into one vertex and one index buffer with its
-// triangles sorted by attribute, so that subset i is one range; a subset is drawn with the
-// device's current transforms, light, material and texture, lit per vertex as Direct3D 9's
-// fixed function lights. Links libepoxy.
+// OpenGL meshes: implements loadMesh, drawMesh and releaseMesh of gfx/graphics.h over the
+// project's own .x loader (xfile/x_mesh.h). The merged mesh goes into one vertex and one index
+// buffer with its triangles grouped by material (gfx/mesh_subsets.h), so that subset i is one
+// range; a subset is drawn with the lit program, which lights per vertex as Direct3D 9's fixed
+// function lights, depth-tested and not blended. Links libepoxy.
 
-#include "gfx/graphics.h"
 #include "gfx/mesh_check.h"
-
-#include "gl_device.h"
+#include "gfx/mesh_subsets.h"
+#include "gl_graphics.h"
 #include "linux_platform.h"
-#include "xfile/x_mesh.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <numeric>
 #include <string>
 
-namespace {
+struct MeshData {
+    GLuint vertexArray = 0;
+    GLuint vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+    GLuint colourBuffer = 0; // 0 when the file gave no vertex colours
+    std::vector<SubsetRange> subsets;
+};
 
-constexpr GraphicsResult invalidData =
-    static_cast<GraphicsResult>(0x88760B59); // D3DXERR_INVALIDDATA
-constexpr GraphicsResult invalidCall = static_cast<GraphicsResult>(0x8876086C);
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-Material asMaterial(const XMaterial& x) {
-    Material material{};
-    material.diffuse = {x.diffuse[0], x.diffuse[1], x.diffuse[2], x.diffuse[3]};
-    material.specular = {x.specular[0], x.specular[1], x.specular[2], 1.0f};
-    material.emissive = {x.emissive[0], x.emissive[1], x.emissive[2], 1.0f};
-    material.power = x.power;
-    return material;
-}
-
-// The triangles' indices reordered so that attribute 0 comes first, then 1, and so on; a
-// triangle keeps its place among those of its attribute.
-std::vector<std::uint32_t> indicesSortedByAttribute(const XMesh& mesh,
-                                                    std::vector<MeshData::IndexRange>& subsets) {
-    const std::size_t triangleCount = mesh.attributes.size();
-    std::vector<std::size_t> order(triangleCount);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return mesh.attributes[a] < mesh.attributes[b];
-    });
-    std::vector<std::uint32_t> indices;
-    indices.reserve(triangleCount * 3);
-    for (std::size_t triangle : order) {
-        const std::uint32_t attribute = mesh.attributes[triangle];
-        if (subsets.size() <= attribute) {
-            subsets.resize(attribute + 1);
-            subsets[attribute].first = static_cast<GLsizei>(indices.size());
-        }
-        subsets[attribute].count += 3;
-        indices.insert(indices.end(), mesh.indices.begin() + 3 * triangle,
-                       mesh.indices.begin() + 3 * triangle + 3);
-    }
-    return indices;
-}
-
 MeshData* uploadMesh(const XMesh& mesh) {
     auto* data = new MeshData;
-    const std::vector<std::uint32_t> indices = indicesSortedByAttribute(mesh, data->subsets);
+    SortedTriangles sorted = trianglesByMaterial(mesh);
+    data->subsets = std::move(sorted.subsets);
+    const std::vector<std::uint32_t>& indices = sorted.indices;
     glGenVertexArrays(1, &data->vertexArray);
     glBindVertexArray(data->vertexArray);
     glGenBuffers(1, &data->vertexBuffer);
@@ -121,11 +89,11 @@ void normalMatrixOf(const Matrix& m, float out[9]) {
 
 // The unit vector toward a directional light, in view space: the light's direction turned by
 // the view, reversed.
-void directionToLight(const DeviceObject& d, float out[3]) {
-    const Vector& dir = d.light.direction;
+void directionToLight(const LitScene& scene, float out[3]) {
+    const Vector& dir = scene.light.direction;
     float v[3];
     for (int c = 0; c < 3; ++c) {
-        v[c] = dir.x * d.view.m[0][c] + dir.y * d.view.m[1][c] + dir.z * d.view.m[2][c];
+        v[c] = dir.x * scene.view.m[0][c] + dir.y * scene.view.m[1][c] + dir.z * scene.view.m[2][c];
     }
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     for (int c = 0; c < 3; ++c) {
@@ -137,36 +105,38 @@ void uniformColor(GLint location, const ColorValue& color) {
     glUniform4f(location, color.r, color.g, color.b, color.a);
 }
 
-void setLitUniforms(const DeviceObject& d) {
-    const LitProgram& p = d.lit;
+// The world, camera, picture and light, the same for every subset.
+void setSceneUniforms(const Matrix& world, bool vertexColours) {
+    const LitProgram& p = litScene.program;
     Matrix worldView{};
-    matrixMultiply(worldView, d.world, d.view);
+    matrixMultiply(worldView, world, litScene.view);
     float normalMatrix[9];
     normalMatrixOf(worldView, normalMatrix);
+    float toLight[3];
+    directionToLight(litScene, toLight);
     glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
     glUniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normalMatrix);
-    glUniformMatrix4fv(p.projection, 1, GL_FALSE, &d.projection.m[0][0]);
-    glUniform2f(p.pixelOffset, 2.0f * pixelCentreShift / static_cast<float>(d.width),
-                -2.0f * pixelCentreShift / static_cast<float>(d.height));
-
-    const bool lit = d.lightEnabled && d.light.type == lightDirectional;
-    const ColorValue none{0.0f, 0.0f, 0.0f, 0.0f};
-    float toLight[3] = {0.0f, 0.0f, 0.0f};
-    if (lit) {
-        directionToLight(d, toLight);
-    }
-    glUniform1i(p.lighting, d.lighting);
-    uniformColor(p.lightDiffuse, lit ? d.light.diffuse : none);
-    uniformColor(p.lightSpecular, lit ? d.light.specular : none);
-    uniformColor(p.lightAmbient, lit ? d.light.ambient : none);
+    glUniformMatrix4fv(p.projection, 1, GL_FALSE, &litScene.projection.m[0][0]);
+    glUniform2f(p.pixelOffset, 2.0f * pixelCentreShift / static_cast<float>(picture.width),
+                -2.0f * pixelCentreShift / static_cast<float>(picture.height));
+    glUniform1i(p.lighting, GL_TRUE);
+    glUniform1i(p.specularEnable, GL_TRUE);
+    glUniform1i(p.vertexColours, vertexColours);
+    uniformColor(p.lightDiffuse, litScene.light.diffuse);
+    uniformColor(p.lightSpecular, litScene.light.specular);
+    uniformColor(p.lightAmbient, litScene.light.ambient);
     glUniform3fv(p.toLight, 1, toLight);
-    uniformColor(p.materialDiffuse, d.material.diffuse);
-    uniformColor(p.materialAmbient, d.material.ambient);
-    uniformColor(p.materialSpecular, d.material.specular);
-    uniformColor(p.materialEmissive, d.material.emissive);
-    glUniform1f(p.materialPower, d.material.power);
-    glUniform1i(p.specularEnable, d.specularEnable);
-    glUniform1i(p.hasTexture, d.texture != nullptr);
+}
+
+void setMaterialUniforms(const Material& material, const TextureObject* texture) {
+    const LitProgram& p = litScene.program;
+    uniformColor(p.materialDiffuse, material.diffuse);
+    uniformColor(p.materialAmbient, material.ambient);
+    uniformColor(p.materialSpecular, material.specular);
+    uniformColor(p.materialEmissive, material.emissive);
+    glUniform1f(p.materialPower, material.power);
+    glUniform1i(p.hasTexture, texture != nullptr);
+    glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->name : 0);
 }
 
 } // namespace
@@ -174,48 +144,47 @@ void setLitUniforms(const DeviceObject& d) {
 // ---------------------------------------------------------------------------------------------
 // Meshes
 
-GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t, DeviceHandle device,
-                             MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
+bool loadMesh(const char* fileName, MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
     mesh = nullptr;
     materials.clear();
     XMesh loaded;
     std::string error;
     const std::string path = utf8FromCp932(fileName);
-    if (device == nullptr || !loadXFile(path.c_str(), loaded, error)) {
+    if (!loadXFile(path.c_str(), loaded, error)) {
         std::fprintf(stderr, "viewer: %s: %s\n", path.c_str(), error.c_str());
-        return invalidData;
+        return false;
     }
     if (meshFault(loaded) != MeshFault::none) {
         std::fprintf(stderr, "viewer: %s: the mesh indexes past its vertices or materials\n",
                      path.c_str());
-        return invalidData;
+        return false;
     }
     mesh = uploadMesh(loaded);
-    for (const XMaterial& entry : loaded.materials) {
-        materials.push_back({asMaterial(entry), entry.textureFileName});
-    }
-    return graphicsOk;
+    materials = meshMaterials(loaded);
+    return true;
 }
 
-GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
-    if (mesh == nullptr || currentDevice == nullptr) {
-        return invalidCall;
+void drawMesh(MeshHandle mesh, const Matrix& world, const std::vector<Material>& materials,
+              const std::vector<TextureHandle>& textures) {
+    if (mesh == nullptr) {
+        return;
     }
-    if (subset >= mesh->subsets.size() || mesh->subsets[subset].count == 0) {
-        return graphicsOk; // no triangle has this attribute
-    }
-    DeviceObject& d = *currentDevice;
-    glUseProgram(d.lit.name);
-    setLitUniforms(d);
-    glUniform1i(d.lit.vertexColours, mesh->colourBuffer != 0);
-    glBindTexture(GL_TEXTURE_2D, d.texture != nullptr ? d.texture->name : 0);
-    applyBlendState(d);
+    glUseProgram(litScene.program.name);
+    setSceneUniforms(world, mesh->colourBuffer != 0);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
     glBindVertexArray(mesh->vertexArray);
-    const MeshData::IndexRange& range = mesh->subsets[subset];
-    glDrawElements(
-        GL_TRIANGLES, range.count, GL_UNSIGNED_INT,
-        reinterpret_cast<void*>(static_cast<std::uintptr_t>(range.first) * sizeof(std::uint32_t)));
-    return graphicsOk;
+    for (std::uint32_t i = 0; i < materials.size(); ++i) {
+        const SubsetRange* range = subsetOf(mesh->subsets, i);
+        if (range == nullptr) {
+            continue; // no triangle has this material
+        }
+        setMaterialUniforms(materials[i], i < textures.size() ? textures[i] : nullptr);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * range->triangleCount),
+                       GL_UNSIGNED_INT,
+                       reinterpret_cast<void*>(std::uintptr_t{range->firstTriangle} * 3 *
+                                               sizeof(std::uint32_t)));
+    }
 }
 
 void releaseMesh(MeshHandle mesh) {

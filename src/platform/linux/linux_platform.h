@@ -14,8 +14,8 @@ SDL_Window* sdlMainWindow();
 // Handles a window, mouse or drop event of the main window.
 void handleWindowEvent(const SDL_Event& event);
 
-// Draws the capture button into the picture about to be presented: a child window on
-// Windows lies over the picture in the same way, and a capture of the area shows it.
+// Draws the capture button into the picture about to be presented (sdl_window.cpp): a child
+// window on Windows lies over the picture in the same way, and a capture of the area shows it.
 void drawCaptureButton();
 
 // Keeps the first reason of a failed start-up; the entry prints it as its one line.

@@ -1,6 +1,6 @@
 // Linux main window: implements window/main_window.h with SDL2 — the window titled in UTF-8
 // from the core's code page 932 title, with exactly the picture's client size and an OpenGL
-// surface; the capture button, drawn into the picture with its caption in the button font; and
+// surface; the capture button, drawn into the picture (gl_screen.cpp, gl_text.cpp); and
 // the window's events, handed to the portable message handling as the Windows window procedure
 // hands its messages (close, the first path of a drop of files, a click on the button). Links
 // SDL2.
@@ -8,8 +8,7 @@
 #include "window/main_window.h"
 
 #include "app/cursor.h"
-#include "ft_font.h"
-#include "gl_device.h"
+#include "gl_graphics.h"
 #include "linux_platform.h"
 #include "window/window_layout.h"
 #include "window/window_messages.h"
@@ -22,7 +21,6 @@
 namespace {
 
 SDL_Window* window = nullptr;
-FontObject* buttonFont = nullptr;
 bool closing = false;
 bool dropTaken = false;
 bool buttonPressed = false;
@@ -34,7 +32,6 @@ constexpr std::uint32_t buttonLight = 0xFFE3E3E3;
 constexpr std::uint32_t buttonShadow = 0xFFA0A0A0;
 constexpr std::uint32_t buttonDarkShadow = 0xFF696969;
 constexpr std::uint32_t buttonText = 0xFF000000;
-constexpr std::uint32_t buttonCaptionFormat = 0x120; // DT_SINGLELINE | DT_NOCLIP
 constexpr std::uint32_t buttonClickCommand = window_layout::captureButtonId; // BN_CLICKED is 0
 
 bool insideButton(int x, int y) {
@@ -44,51 +41,19 @@ bool insideButton(int x, int y) {
            y < window_layout::captureButtonY + window_layout::captureButtonHeight;
 }
 
-FontObject* openButtonFont() {
-    FontDescription description{};
-    description.height = window_layout::buttonFontHeight;
-    description.weight = 400;
-    description.charSet = 128; // SHIFTJIS_CHARSET
-    description.faceName = window_layout::buttonFontFace;
-    std::string why;
-    return openFont(description, why);
-}
-
-void fillRect(DeviceObject& device, int x, int y, int width, int height, std::uint32_t color) {
-    const auto left = static_cast<float>(x);
-    const auto top = static_cast<float>(y);
-    const auto right = static_cast<float>(x + width);
-    const auto bottom = static_cast<float>(y + height);
-    const ScreenVertex corners[4] = {
-        {left, top, 0.0f, 1.0f, color, 0.0f, 0.0f},
-        {right, top, 0.0f, 1.0f, color, 0.0f, 0.0f},
-        {left, bottom, 0.0f, 1.0f, color, 0.0f, 0.0f},
-        {right, bottom, 0.0f, 1.0f, color, 0.0f, 0.0f},
-    };
-    drawScreenStrip(device, corners, 4, nullptr);
+void fillRect(int x, int y, int width, int height, std::uint32_t color) {
+    drawPlatformQuad(screenQuad(static_cast<float>(x), static_cast<float>(y),
+                                static_cast<float>(width), static_cast<float>(height), color),
+                     nullptr);
 }
 
 // A one-pixel frame: top and left edges in one colour, bottom and right in the other.
-void frameRect(DeviceObject& device, int x, int y, int width, int height, std::uint32_t topLeft,
+void frameRect(int x, int y, int width, int height, std::uint32_t topLeft,
                std::uint32_t bottomRight) {
-    fillRect(device, x, y, width, 1, topLeft);
-    fillRect(device, x, y, 1, height, topLeft);
-    fillRect(device, x, y + height - 1, width, 1, bottomRight);
-    fillRect(device, x + width - 1, y, 1, height, bottomRight);
-}
-
-void drawButtonCaption(int x, int y, int width, int height, int pressedShift) {
-    if (buttonFont == nullptr) {
-        return;
-    }
-    const TextImage caption =
-        layOutText(*buttonFont, window_layout::captureButtonCaption, buttonCaptionFormat);
-    const int textWidth = caption.left + caption.width;
-    const int left = x + (width - textWidth) / 2 + pressedShift;
-    const int top = y + (height - lineHeight(*buttonFont)) / 2 + pressedShift;
-    drawTextInFont(*buttonFont, window_layout::captureButtonCaption,
-                   {left, top, left + textWidth, top + lineHeight(*buttonFont)},
-                   buttonCaptionFormat, buttonText);
+    fillRect(x, y, width, 1, topLeft);
+    fillRect(x, y, 1, height, topLeft);
+    fillRect(x, y + height - 1, width, 1, bottomRight);
+    fillRect(x + width - 1, y, 1, height, bottomRight);
 }
 
 void pressOrReleaseButton(const SDL_MouseButtonEvent& button) {
@@ -201,7 +166,7 @@ void createMainWindow() {
     }
     setUtf8WindowName(title);
     mainWindow = window;
-    buttonFont = openButtonFont();
+    openButtonFont();
 }
 
 // The window stays until the process ends, so the OpenGL objects the scene still releases
@@ -213,10 +178,7 @@ void destroyMainWindow() {
 }
 
 void deleteWindowResources() {
-    if (buttonFont != nullptr) {
-        closeFont(buttonFont);
-        buttonFont = nullptr;
-    }
+    closeButtonFont();
 }
 
 void handleWindowEvent(const SDL_Event& event) {
@@ -245,25 +207,19 @@ void handleWindowEvent(const SDL_Event& event) {
 }
 
 void drawCaptureButton() {
-    if (currentDevice == nullptr) {
-        return;
-    }
-    DeviceObject& device = *currentDevice;
     const int x = window_layout::captureButtonX;
     const int y = window_layout::captureButtonY;
     const int width = window_layout::captureButtonWidth;
     const int height = window_layout::captureButtonHeight;
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    fillRect(device, x, y, width, height, buttonFace);
+    fillRect(x, y, width, height, buttonFace);
     if (buttonPressed) {
-        frameRect(device, x, y, width, height, buttonDarkShadow, buttonHighlight);
-        frameRect(device, x + 1, y + 1, width - 2, height - 2, buttonShadow, buttonLight);
+        frameRect(x, y, width, height, buttonDarkShadow, buttonHighlight);
+        frameRect(x + 1, y + 1, width - 2, height - 2, buttonShadow, buttonLight);
     } else {
-        frameRect(device, x, y, width, height, buttonHighlight, buttonDarkShadow);
-        frameRect(device, x + 1, y + 1, width - 2, height - 2, buttonLight, buttonShadow);
+        frameRect(x, y, width, height, buttonHighlight, buttonDarkShadow);
+        frameRect(x + 1, y + 1, width - 2, height - 2, buttonLight, buttonShadow);
     }
-    drawButtonCaption(x, y, width, height, buttonPressed ? 1 : 0);
-    glEnable(GL_DEPTH_TEST);
-    applyBlendState(device);
+    const int pressedShift = buttonPressed ? 1 : 0;
+    drawButtonCaption(window_layout::captureButtonCaption, x + pressedShift, y + pressedShift,
+                      width, height, buttonText);
 }

@@ -1,0 +1,69 @@
+// What the gl_*.cpp files share: the picture the frame is drawn into, the scene the meshes are
+// lit and seen by, textures, and the drawing helpers that lie below their users (quads in
+// gl_screen.cpp, texts in gl_text.cpp), so that the frame's end can draw the capture button
+// without any file calling back into one that calls it.
+//
+// The picture is drawn into an off-screen frame buffer (8 bits per colour channel and a 16-bit
+// depth buffer) and copied to the window at the frame's end. The Windows build asks Direct3D
+// for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than rounds into
+// that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it is here too.
+// That frame buffer then holds the last presented frame until the next clear, which is what a
+// capture reads.
+#pragma once
+
+#include "gfx/graphics.h"
+#include "gl_shaders.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string_view>
+
+struct TextureObject {
+    GLuint name = 0;
+};
+
+// The picture and its size in pixels (gl_graphics.cpp).
+struct Picture {
+    GLuint frameBuffer = 0, colorBuffer = 0, depthBuffer = 0;
+    int width = 0, height = 0;
+};
+
+// What drawMesh reads: the lit program and the light and camera as the core last set them
+// (gl_graphics.cpp).
+struct LitScene {
+    LitProgram program;
+    DirectionalLight light{};
+    Matrix view{};
+    Matrix projection{};
+};
+
+extern Picture picture;
+extern LitScene litScene;
+
+// Half a pixel, less 1/128: Direct3D 9 samples pixel centres at integer coordinates, OpenGL at
+// half-integers. Shifting everything by a little under half a pixel gives the Direct3D picture
+// while an edge on an integer coordinate never falls exactly on a sample, so coverage does
+// not hang on the rasteriser's tie-breaking rule.
+constexpr float pixelCentreShift = 0.5f - 1.0f / 128.0f;
+
+// gl_textures.cpp: a texture from ARGB words, top row first, scaled down to fit when it is
+// larger than the renderer's largest texture; null when the renderer cannot make it.
+TextureObject* createTextureFromTexels(const std::uint32_t* argb, int width, int height);
+
+// gl_screen.cpp: the screen program and the platform's own quad buffer for a picture of the
+// size; false when the program does not build.
+bool setUpScreenDrawing(int width, int height);
+void releaseScreenDrawing();
+// Blends the quad over the picture as drawScreenQuad does, through the platform's own buffer.
+void drawPlatformQuad(const ScreenQuad& quad, const TextureObject* texture);
+
+// gl_text.cpp: the text font (false, with the reason noted as the start-up failure, when no
+// installed face shows the texts) and the window's button font, each with its texts' textures.
+bool openTextFont();
+void closeTextFont();
+void openButtonFont();
+void closeButtonFont();
+// Draws the text in the button font centred in the rectangle.
+void drawButtonCaption(std::string_view text, int x, int y, int width, int height,
+                       std::uint32_t color);
