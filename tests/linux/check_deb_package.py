@@ -16,8 +16,6 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402
 
-build = scene = None
-
 
 def deb_field(deb, name):
     return subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
@@ -84,17 +82,6 @@ class DebPackage(unittest.TestCase):
             self.assertEqual(installed.quit(), 0)
 
 
-def main():
-    global build, scene
-    build, scene = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    tools = harness.TOOLS + ("dpkg-deb", "desktop-file-validate", "xprop")
-    missing = [t for t in tools if shutil.which(t) is None]
-    if missing:
-        print("skipped: missing " + " ".join(missing), file=sys.stderr)
-        return harness.SKIP
-    result = unittest.main(argv=sys.argv[:1], exit=False, verbosity=2).result
-    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    build, scene = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    harness.run_cases(("dpkg-deb", "desktop-file-validate", "xprop"), sys.argv[3:])
