@@ -13,10 +13,8 @@ Tolerances:
         --wine build/windows/viewer.exe
 """
 
-import argparse
 import os
 import shutil
-import sys
 import unittest
 
 import harness
@@ -25,7 +23,6 @@ MEAN_TOLERANCE = 0.5
 EDGE_LEVELS = 24
 EDGE_SHARE = 0.005
 CAPTURE_TOLERANCE = 3
-WINE_EXE = None
 
 
 def differences(name, a, b):
@@ -67,14 +64,14 @@ class SameSceneBothBuilds(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not WINE_EXE or not os.path.isfile(WINE_EXE):
+        if not os.path.isfile(harness.options.wine or ""):
             raise unittest.SkipTest("no Windows build to compare with")
         if shutil.which("wine") is None:
             raise unittest.SkipTest("Wine is not installed")
 
     def test_demo_scene_outside_the_texts_and_the_filter(self):
         native, native_capture = picture_and_capture(self)
-        wine, wine_capture = picture_and_capture(self, None, WINE_EXE)
+        wine, wine_capture = picture_and_capture(self, None, harness.options.wine)
         # Reported, not bounded: the demo filter image has one-texel lines, and Wine samples
         # a pre-transformed quad's texture half a pixel later than Direct3D's rule.
         differences("demo filter capture", native_capture, wine_capture)
@@ -83,15 +80,10 @@ class SameSceneBothBuilds(unittest.TestCase):
     def test_captures_under_a_one_colour_filter(self):
         scene = harness.scene_copy(self, one_colour_filter_scene)
         _, native = picture_and_capture(self, scene)
-        _, wine = picture_and_capture(self, scene, WINE_EXE)
+        _, wine = picture_and_capture(self, scene, harness.options.wine)
         largest = differences("one-colour filter capture", native, wine)[0]
         self.assertLessEqual(max(largest), CAPTURE_TOLERANCE)
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--wine")
-    known, rest = parser.parse_known_args()
-    WINE_EXE = os.path.abspath(known.wine) if known.wine else None
-    sys.argv = [sys.argv[0]] + rest
     harness.main()
