@@ -108,14 +108,12 @@ class DemoScene(unittest.TestCase):
         self.assertGreater(shades[-1] - shades[0], 90, "lit: the nose has shades")
         self.assertGreater(len(body_windows(picture)), 20, "the body texture's windows")
 
-        size, width, height, image = s.capture()
-        self.assertEqual((7654, 50, 50), (size, width, height))
+        image = s.capture()[3]  # read_bmp checks its header against the file
         self.assertEqual(image.rgb, s.picture(20, 20, 50, 50).rgb, "the screen under the filter")
 
         x, y, w, h = BUTTON
         s.click(x - 2, y + h // 2)
-        _, width, _, _ = s.capture(lambda s: s.click(x + 1, y + 1))
-        self.assertEqual(50, width)
+        s.capture(lambda s: s.click(x + 1, y + 1))
         self.assertEqual(["0.bmp", "1.bmp"], s.captures(), "a click beside the button is none")
 
         def brightness():  # of the body, which nothing has moved
