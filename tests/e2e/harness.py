@@ -7,7 +7,7 @@ binary as it is. A scenario opens a Session per case:
     s.hold_until("Right", lambda: ...)     # keys are held until a condition holds
     s.reach(measure, target, tolerance, "Right", "Left")  # a position, by feedback
     picture = s.picture()                  # the client area as an Image
-    image = s.capture()                    # Enter, then the new BMP as an Image
+    size, width, height, image = s.capture()  # Enter, then the new BMP's fields and Image
 
 Time is counted in the frames the viewer presents (xframes.py counts them from the X server),
 never in seconds: load changes how long a case takes, not what the viewer sees.
