@@ -139,9 +139,7 @@ TEST_F(Capture, FirstCaptureWritesTheWholeFile) {
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_EQ(7654u, bmp.size());
     EXPECT_EQ(expectedHeaders, Bytes(bmp.begin(), bmp.begin() + 54));
-    EXPECT_EQ(1, viewerState.captureCounter);
     EXPECT_TRUE(openFiles.empty());
-    EXPECT_EQ(0, failureSignals);
 }
 
 TEST_F(Capture, EveryRowPaddingReadsBackAsTheScreenUnderTheFilter) {

@@ -7,7 +7,7 @@ binary as it is. A scenario opens a Session per case:
     s.hold_until("Right", lambda: ...)     # keys are held until a condition holds
     s.reach(measure, target, tolerance, "Right", "Left")  # a position, by feedback
     picture = s.picture()                  # the client area as an Image
-    image = s.capture()                    # Enter, then the new BMP as an Image
+    size, width, height, image = s.capture()  # Enter, then the new BMP's fields and Image
 
 Time is counted in the frames the viewer presents (xframes.py counts them from the X server),
 never in seconds: load changes how long a case takes, not what the viewer sees.
@@ -50,7 +50,7 @@ RELEASE_FRAMES = PRESENT_LAG + 1
 WINE_SESSION_ATTEMPTS = 3
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
-options = argparse.Namespace(exe=None, scene=None)
+options = argparse.Namespace(exe=None, scene=None, wine=None)
 # E2E_NO_D3DX=1: the Windows build runs with Wine's D3DX disabled, as on a stock Windows.
 NO_D3DX = os.environ.get("E2E_NO_D3DX") == "1"
 
@@ -87,10 +87,36 @@ def read_bmp(path):
     stride = (width * 3 + 3) & ~3
     rgb = bytearray()
     for row in reversed(range(height)):
-        line = data[offset + row * stride:offset + row * stride + width * 3]
-        for x in range(width):
-            rgb += bytes((line[3 * x + 2], line[3 * x + 1], line[3 * x]))
+        line = bytearray(data[offset + row * stride:offset + row * stride + width * 3])
+        line[0::3], line[2::3] = line[2::3], line[0::3]  # blue green red to red green blue
+        rgb += line
     return size, width, height, Image(width, height, rgb)
+
+
+def write_bmp(path, width, height, row):
+    """A 24-bit BMP whose row(y) gives the bytes of row y, top row first, blue green red."""
+    padding = b"\0" * (-width * 3 % 4)
+    pixels = b"".join(row(y) + padding for y in reversed(range(height)))
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54))
+        f.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0,
+                            0))
+        f.write(pixels)
+
+
+def proc_file(pid, name):
+    """The bytes of /proc/PID/NAME, or none when the process has gone or is not ours."""
+    try:
+        with open("/proc/%d/%s" % (pid, name), "rb") as f:
+            return f.read()
+    except OSError:
+        return b""
+
+
+def processes():
+    """(pid, program) of every process, the program's path written with / for \\."""
+    return [(int(pid), proc_file(int(pid), "cmdline").split(b"\0")[0].replace(b"\\", b"/"))
+            for pid in os.listdir("/proc") if pid.isdigit()]
 
 
 def run(args, env, timeout=30):
@@ -250,18 +276,8 @@ class Session:
     def wine_processes(self, name):
         """The processes of this session's Wine prefix that run the program name."""
         prefix = ("WINEPREFIX=" + self.prefix).encode()
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    program = f.read().split(b"\0")[0].replace(b"\\", b"/")
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    environment = f.read().split(b"\0")
-            except OSError:
-                continue
-            if os.path.basename(program).lower() == name.encode() and prefix in environment:
-                found.append(int(pid))
-        return found
+        return [pid for pid, program in processes() if os.path.basename(program).lower() ==
+                name.encode() and prefix in proc_file(pid, "environ").split(b"\0")]
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
@@ -282,15 +298,10 @@ class Session:
     def viewer_pid(self):
         """The process that runs the viewer itself (under Wine, not the wine launcher)."""
         name = os.path.basename(self.exe).encode()
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    first = f.read().split(b"\0")[0]
-                if first.replace(b"\\", b"/").endswith(name) and \
-                        os.readlink("/proc/%s/cwd" % pid) == self.workdir:
-                    return int(pid)
-            except OSError:
-                continue
+        for pid, program in processes():
+            # realpath leaves the link as it is when the process has gone
+            if program.endswith(name) and os.path.realpath("/proc/%d/cwd" % pid) == self.workdir:
+                return pid
         raise RuntimeError("no process runs " + self.exe)
 
     def start(self, steady=True, search=None):
@@ -308,8 +319,7 @@ class Session:
 
     def d3dx_loaded(self):
         """Whether the viewer's process has mapped D3DX, which it loads at start-up when it can."""
-        with open("/proc/%d/maps" % self.viewer_pid()) as f:
-            return "d3dx9_43.dll" in f.read().lower()
+        return b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
 
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""
@@ -374,18 +384,17 @@ class Session:
         """How many frames the viewer has presented since its window appeared."""
         return self.x.count()
 
-    def wait_frames(self, count, timeout=60):
-        """Waits until count more frames have been presented; returns the new total."""
+    def wait_frames(self, count):
+        """Waits until count more frames have been presented (a minute at most)."""
         target = self.frames() + count
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + 60
         while self.frames() < target:
             if self.proc is not None and self.proc.poll() is not None:
                 raise AssertionError("the viewer ended with %d" % self.proc.returncode)
             if time.monotonic() > deadline:
-                raise AssertionError("%d frames presented within %d s" % (
-                    count - target + self.frames(), timeout))
+                raise AssertionError("%d frames presented within 60 s" % (
+                    count - target + self.frames()))
             self.x.wait_for_events(0.5)
-        return self.frames()
 
     def key_down(self, keys):
         """Presses keys (blank-separated X key names), each only after RELEASE_FRAMES frames
@@ -434,21 +443,21 @@ class Session:
         finally:
             self.key_up(keys)
 
-    def reach(self, measure, target, tolerance, increase, decrease, timeout=60):
+    def reach(self, measure, target, tolerance, increase, decrease):
         """Brings measure() to within tolerance of target by feedback, and returns it: holds
         increase (keys that raise the measure) or decrease (keys that lower it), for about
         half the frames the remaining distance needs at the rate seen so far, so it steps
         back after an overshoot and ends in taps of one frame. A measure read from the
         picture is noisy, so a key fails the case only when its holds have moved the measure
         the wrong way by more than the tolerance in all. The tolerance should span a few
-        frames' change."""
-        deadline = time.monotonic() + timeout
+        frames' change; a minute at most."""
+        deadline = time.monotonic() + 60
         value, per_frame, frames = measure(), None, 1
         moved_by = {increase: 0, decrease: 0}  # by each key, counted its own way
         while abs(target - value) > tolerance:
             if time.monotonic() > deadline:
-                raise AssertionError("%s and %s never brought %s to %s within %d s" % (
-                    increase, decrease, value, target, timeout))
+                raise AssertionError("%s and %s never brought %s to %s within 60 s" % (
+                    increase, decrease, value, target))
             keys = increase if target > value else decrease
             if per_frame:  # at most four times the last hold: a rate read from noise misleads
                 frames = max(1, min(4 * frames, int(abs(target - value) / per_frame / 2)))
@@ -526,15 +535,11 @@ def scene_copy(test, change=None):
     return folder
 
 
-def main():
-    """Runs the calling scenario's cases: exit 0 passed, 1 failed, 77 tools missing."""
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scene", required=True)
-    _, rest = parser.parse_known_args(namespace=options)
-    wine_tools = ("wine", "x86_64-w64-mingw32-gcc")
-    missing = [t for t in TOOLS + (wine_tools if options.exe.endswith(".exe") else ())
-               if shutil.which(t) is None]
+def run_cases(tools, argv):
+    """Runs the calling program's cases, given unittest's arguments: exit 0 passed, 1 failed,
+    77 when the harness's tools, the given ones or the X libraries are missing, or when the
+    cases skipped themselves as a whole."""
+    missing = [t for t in TOOLS + tools if shutil.which(t) is None]
     try:
         xframes.xlib()
     except OSError as error:
@@ -542,6 +547,19 @@ def main():
     if missing:
         print("skipped: missing " + " ".join(missing), file=sys.stderr)
         sys.exit(SKIP)
-    result = unittest.main(module="__main__", argv=[sys.argv[0]] + rest, exit=False,
+    result = unittest.main(module="__main__", argv=[sys.argv[0]] + argv, exit=False,
                            verbosity=2).result
+    if result.testsRun == 0 and result.skipped:  # skipped as a whole, e.g. no build to compare
+        sys.exit(SKIP)
     sys.exit(0 if result.wasSuccessful() and result.testsRun > 0 else 1)
+
+
+def main():
+    """Runs the calling scenario's cases against --exe in copies of --scene."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--scene", required=True)
+    parser.add_argument("--wine")  # the Windows build, for a scenario that compares with it
+    _, rest = parser.parse_known_args(namespace=options)
+    wine = options.exe.endswith(".exe")
+    run_cases(("wine", "x86_64-w64-mingw32-gcc") if wine else (), rest)

@@ -108,14 +108,12 @@ class DemoScene(unittest.TestCase):
         self.assertGreater(shades[-1] - shades[0], 90, "lit: the nose has shades")
         self.assertGreater(len(body_windows(picture)), 20, "the body texture's windows")
 
-        size, width, height, image = s.capture()
-        self.assertEqual((7654, 50, 50), (size, width, height))
+        image = s.capture()[3]  # read_bmp checks its header against the file
         self.assertEqual(image.rgb, s.picture(20, 20, 50, 50).rgb, "the screen under the filter")
 
         x, y, w, h = BUTTON
         s.click(x - 2, y + h // 2)
-        _, width, _, _ = s.capture(lambda s: s.click(x + 1, y + 1))
-        self.assertEqual(50, width)
+        s.capture(lambda s: s.click(x + 1, y + 1))
         self.assertEqual(["0.bmp", "1.bmp"], s.captures(), "a click beside the button is none")
 
         def brightness():  # of the body, which nothing has moved
@@ -124,12 +122,9 @@ class DemoScene(unittest.TestCase):
         s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765)  # the ambient stops at its floor
         self.assertEqual(0, s.quit())
 
-    def test_window_system_close_ends_the_viewer(self):
+    def test_window_system_close_ends_the_viewer_with_0(self):
         s = harness.Session(self).start()
-        if not s.wine:
-            self.skipTest("no window manager reads Alt+F4 for it: test_native.py closes it")
-        s.focus()
-        s.xdo("key", "--clearmodifiers", "alt+F4")
+        s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
         self.assertEqual(0, s.wait_exit())
 
     def test_each_camera_and_model_key_moves_its_own_thing_its_own_way(self):
@@ -147,14 +142,6 @@ class DemoScene(unittest.TestCase):
                     self.assertGreater(way * moved, THRESHOLDS[name], (key, name, moved))
                 else:
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
-        # Up and Down tilt the view between two limits, where Page Up and Down go on.
-        for key, frames in (("Down", 50), ("Up", 210)):
-            s.hold(key, frames)
-            s.wait_frames(2)
-            before = s.picture()
-            s.hold(key)
-            s.wait_frames(2)
-            self.assertEqual(before.rgb, s.picture().rgb, key + " stops at its limit")
 
     def test_model_of_200000_triangles_is_drawn_whole(self):
         def heavy_model(folder):

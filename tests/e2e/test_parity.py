@@ -13,20 +13,16 @@ Tolerances:
         --wine build/windows/viewer.exe
 """
 
-import argparse
 import os
 import shutil
-import sys
 import unittest
 
 import harness
-from test_native import write_bmp
 
 MEAN_TOLERANCE = 0.5
 EDGE_LEVELS = 24
 EDGE_SHARE = 0.005
 CAPTURE_TOLERANCE = 3
-WINE_EXE = None
 
 
 def differences(name, a, b):
@@ -42,50 +38,52 @@ def differences(name, a, b):
     return largest, mean, share
 
 
+def assert_band_close(test, what, a, b, edge_share=EDGE_SHARE):
+    """The scene band (rows 70 to 419: no text, no filter, no button) of a and b within the
+    mean and edge tolerances."""
+    band = (0, 70, 592, 350)
+    _, mean, share = differences(what, a.crop(*band), b.crop(*band))
+    test.assertLessEqual(max(mean), MEAN_TOLERANCE)
+    test.assertLessEqual(share, edge_share)
+
+
+def picture_and_capture(test, scene=None, exe=None, d3dx=None):
+    s = harness.Session(test, scene, exe, d3dx=d3dx).start()
+    return s.picture(), s.capture()[3]
+
+
 def one_colour_filter_scene(folder):
     """No meshes, and an 8 × 8 filter image of one colour."""
     for mesh in ("model.x", "kabe.x"):
         os.remove(os.path.join(folder, mesh))
-    write_bmp(os.path.join(folder, harness.FILTER_IMAGE), 8, 8,
-              lambda y: bytes((80, 160, 240)) * 8)  # blue, green, red
+    harness.write_bmp(os.path.join(folder, harness.FILTER_IMAGE), 8, 8,
+                      lambda y: bytes((80, 160, 240)) * 8)  # blue, green, red
 
 
 class SameSceneBothBuilds(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not WINE_EXE or not os.path.isfile(WINE_EXE):
+        if not os.path.isfile(harness.options.wine or ""):
             raise unittest.SkipTest("no Windows build to compare with")
         if shutil.which("wine") is None:
             raise unittest.SkipTest("Wine is not installed")
 
-    def picture_and_capture(self, scene, exe=None):
-        s = harness.Session(self, scene, exe).start()
-        return s.picture(), s.capture()[3]
-
     def test_demo_scene_outside_the_texts_and_the_filter(self):
-        native, native_capture = self.picture_and_capture(None)
-        wine, wine_capture = self.picture_and_capture(None, WINE_EXE)
-        band = (0, 70, 592, 350)
-        _, mean, share = differences("demo scene band", native.crop(*band), wine.crop(*band))
+        native, native_capture = picture_and_capture(self)
+        wine, wine_capture = picture_and_capture(self, None, harness.options.wine)
         # Reported, not bounded: the demo filter image has one-texel lines, and Wine samples
         # a pre-transformed quad's texture half a pixel later than Direct3D's rule.
         differences("demo filter capture", native_capture, wine_capture)
-        self.assertLessEqual(max(mean), MEAN_TOLERANCE)
-        self.assertLessEqual(share, EDGE_SHARE)
+        assert_band_close(self, "demo scene band", native, wine)
 
     def test_captures_under_a_one_colour_filter(self):
         scene = harness.scene_copy(self, one_colour_filter_scene)
-        _, native = self.picture_and_capture(scene)
-        _, wine = self.picture_and_capture(scene, WINE_EXE)
+        _, native = picture_and_capture(self, scene)
+        _, wine = picture_and_capture(self, scene, harness.options.wine)
         largest = differences("one-colour filter capture", native, wine)[0]
         self.assertLessEqual(max(largest), CAPTURE_TOLERANCE)
 
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--wine")
-    known, rest = parser.parse_known_args()
-    WINE_EXE = os.path.abspath(known.wine) if known.wine else None
-    sys.argv = [sys.argv[0]] + rest
     harness.main()

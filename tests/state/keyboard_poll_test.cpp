@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -55,14 +56,10 @@ class KeyboardPoll : public ::testing::Test {
 };
 
 TEST_F(KeyboardPoll, EachKeyOfAnOpposedPairStepsItsOwnWayAndTheFirstWins) {
-    struct Case {
-        int first;
-        int second;
-        float ViewerState::*field;
-        float afterFirst; // also with both keys down
-        float afterSecond;
-    };
-    const Case cases[] = {
+    // The first key, the second, the value they step, and the value after the first (also with
+    // both keys down) and after the second.
+    using Pair = std::tuple<int, int, float ViewerState::*, float, float>;
+    const Pair pairs[] = {
         {vk::numpad2, vk::numpad8, &ViewerState::eyeStep, -0.04f, 0.04f},
         {vk::numpad1, vk::numpad9, &ViewerState::modelStep, -0.03f, 0.03f},
         {vk::numpadAdd, vk::numpadSubtract, &ViewerState::riseStep, 0.03f, -0.03f},
@@ -72,15 +69,14 @@ TEST_F(KeyboardPoll, EachKeyOfAnOpposedPairStepsItsOwnWayAndTheFirstWins) {
         {vk::left, vk::right, &ViewerState::viewHeading, -0.01f, 0.01f},
         {vk::down, vk::up, &ViewerState::lookAtHeight, 2.3900001f, 2.41000009f},
     };
-    for (const Case& c : cases) {
-        for (const auto& [keys, expected] :
-             {std::pair{std::set<int>{c.first}, c.afterFirst},
-              std::pair{std::set<int>{c.second}, c.afterSecond},
-              std::pair{std::set<int>{c.first, c.second}, c.afterFirst}}) {
+    for (const auto& [first, second, field, afterFirst, afterSecond] : pairs) {
+        for (const auto& [keys, expected] : {std::pair{std::set<int>{first}, afterFirst},
+                                             std::pair{std::set<int>{second}, afterSecond},
+                                             std::pair{std::set<int>{first, second}, afterFirst}}) {
             SetUp();
             poll(keys);
-            EXPECT_FLOAT_BITS(expected, viewerState.*c.field)
-                << "keys " << c.first << " and " << c.second << ", " << keys.size() << " down";
+            EXPECT_FLOAT_BITS(expected, viewerState.*field)
+                << "keys " << first << " and " << second << ", " << keys.size() << " down";
         }
     }
     poll({vk::numpad8});
@@ -120,53 +116,43 @@ TEST_F(KeyboardPoll, FilterKeysStepBySixteenBitsWithSidesClampedAtThree) {
 }
 
 TEST_F(KeyboardPoll, ColourAndOpacityClampAtBothEnds) {
-    struct Case {
-        std::uint16_t ViewerState::*field;
-        int lowerKey;
-        int raiseKey;
-        std::uint16_t minimum;
-    };
-    const Case cases[] = {
+    using Channel = std::tuple<std::uint16_t ViewerState::*, int, int, std::uint16_t>;
+    const Channel channels[] = {
         {&ViewerState::filterAlpha, vk::key('7'), vk::key('U'), 8},
         {&ViewerState::filterRed, vk::key('1'), vk::key('2'), 1},
         {&ViewerState::filterGreen, vk::key('3'), vk::key('4'), 1},
         {&ViewerState::filterBlue, vk::key('5'), vk::key('6'), 1},
     };
-    for (const Case& c : cases) {
+    for (const auto& [field, lowerKey, raiseKey, minimum] : channels) {
         SetUp();
-        poll({c.lowerKey}, 300);
-        EXPECT_EQ(c.minimum, viewerState.*c.field);
-        poll({c.raiseKey}, 300);
-        EXPECT_EQ(255, viewerState.*c.field);
+        poll({lowerKey}, 300);
+        EXPECT_EQ(minimum, viewerState.*field);
+        poll({raiseKey}, 300);
+        EXPECT_EQ(255, viewerState.*field);
     }
 }
 
 TEST_F(KeyboardPoll, AmbientChannelsClampWithTheirShownPercentages) {
-    struct Channel {
-        float ViewerState::*value;
-        std::uint16_t ViewerState::*percent;
-        int lowerKey;
-        int raiseKey;
-    };
+    using Channel = std::tuple<float ViewerState::*, std::uint16_t ViewerState::*, int, int>;
     const Channel channels[] = {
         {&ViewerState::ambientRed, &ViewerState::ambientRedPercent, vk::key('8'), vk::key('I')},
         {&ViewerState::ambientGreen, &ViewerState::ambientGreenPercent, vk::key('9'), vk::key('O')},
         {&ViewerState::ambientBlue, &ViewerState::ambientBluePercent, vk::key('0'), vk::key('P')},
     };
-    for (const Channel& c : channels) {
+    for (const auto& [value, percent, lowerKey, raiseKey] : channels) {
         SetUp();
-        poll({c.lowerKey}, 94);
-        EXPECT_FLOAT_BITS(0.0500006676f, viewerState.*c.value);
-        EXPECT_EQ(5, viewerState.*c.percent);
-        poll({c.lowerKey});
-        EXPECT_FLOAT_BITS(0.05f, viewerState.*c.value);
-        EXPECT_EQ(1, viewerState.*c.percent) << "the bottom clamp shows 1, not 5";
-        poll({c.raiseKey}, 95);
-        EXPECT_FLOAT_BITS(0.999999344f, viewerState.*c.value);
-        EXPECT_EQ(96, viewerState.*c.percent);
-        poll({c.raiseKey}, 2);
-        EXPECT_FLOAT_BITS(1.0f, viewerState.*c.value);
-        EXPECT_EQ(100, viewerState.*c.percent);
+        poll({lowerKey}, 94);
+        EXPECT_FLOAT_BITS(0.0500006676f, viewerState.*value);
+        EXPECT_EQ(5, viewerState.*percent);
+        poll({lowerKey});
+        EXPECT_FLOAT_BITS(0.05f, viewerState.*value);
+        EXPECT_EQ(1, viewerState.*percent) << "the bottom clamp shows 1, not 5";
+        poll({raiseKey}, 95);
+        EXPECT_FLOAT_BITS(0.999999344f, viewerState.*value);
+        EXPECT_EQ(96, viewerState.*percent);
+        poll({raiseKey}, 2);
+        EXPECT_FLOAT_BITS(1.0f, viewerState.*value);
+        EXPECT_EQ(100, viewerState.*percent);
     }
 }
 
@@ -207,11 +193,7 @@ TEST_F(KeyboardPoll, OneSidewaysKeyActsInTheOrder6473) {
     // left, each rounded once to float; z moves by the cosine's tiny remainder either way.
     constexpr float eyeRight = 0.02999999f;
     constexpr float modelRight = 0.019999994f;
-    struct Case {
-        std::set<int> keys;
-        float eyeX;
-        float modelX;
-    };
+    using Case = std::tuple<std::set<int>, float, float>; // keys, then the eye's and model's x
     const Case cases[] = {
         {{vk::numpad6}, eyeRight, 0.0f},
         {{vk::numpad4}, -eyeRight, 0.0f},
@@ -222,13 +204,14 @@ TEST_F(KeyboardPoll, OneSidewaysKeyActsInTheOrder6473) {
         {{vk::numpad4, vk::numpad7, vk::numpad3}, -eyeRight, 0.0f},
         {{vk::numpad7, vk::numpad3}, 0.0f, modelRight},
     };
-    for (const Case& c : cases) {
+    for (const auto& [keys, eyeX, modelX] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(keys));
         SetUp();
-        poll(c.keys);
-        const bool eyeMoved = c.eyeX != 0.0f;
-        EXPECT_FLOAT_BITS(c.eyeX, viewerState.eyePosition.x) << "case " << (&c - cases);
+        poll(keys);
+        const bool eyeMoved = eyeX != 0.0f;
+        EXPECT_FLOAT_BITS(eyeX, viewerState.eyePosition.x);
         EXPECT_FLOAT_BITS(eyeMoved ? -2.99997616f : -3.0f, viewerState.eyePosition.z);
-        EXPECT_FLOAT_BITS(c.modelX, viewerState.modelPosition.x) << "case " << (&c - cases);
+        EXPECT_FLOAT_BITS(modelX, viewerState.modelPosition.x);
         EXPECT_FLOAT_BITS(eyeMoved ? 0.0f : 1.59265346e-05f, viewerState.modelPosition.z);
         EXPECT_FLOAT_BITS(3.0f, viewerState.eyePosition.y);
         EXPECT_FLOAT_BITS(2.58f, viewerState.modelPosition.y);

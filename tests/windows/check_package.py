@@ -16,21 +16,16 @@ def main():
     subprocess.run(["cpack", "--config", os.path.join(build, "CPackConfig.cmake")], cwd=build,
                    check=True, stdout=subprocess.DEVNULL)
     zips = [n for n in os.listdir(build) if n.startswith("viewer-") and n.endswith("-win64.zip")]
-    if len(zips) != 1:
-        print("expected one package, found %s" % zips)
-        return 1
+    assert len(zips) == 1, "expected one package, found %s" % zips
     top = zips[0][:-len(".zip")]
     with zipfile.ZipFile(os.path.join(build, zips[0])) as package:
         names = set(package.namelist())
     wanted = {"viewer.exe", "README.txt", "抜き取り画像保存フォルダ/"}
     wanted |= {n for n in os.listdir(scene) if os.path.isfile(os.path.join(scene, n))}
     missing = sorted(w for w in wanted if "%s/%s" % (top, w) not in names)
-    if missing:
-        print("missing from %s: %s" % (zips[0], ", ".join(missing)))
-        return 1
+    assert not missing, "missing from %s: %s" % (zips[0], ", ".join(missing))
     print("%s holds %d entries, all that is needed" % (zips[0], len(names)))
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    main()
