@@ -22,6 +22,12 @@ void textFontOnResetDevice();
 void releaseQuadVertexBuffers();
 void recreateQuadVertexBuffers();
 
+// d3d9_textures.cpp: a managed A8R8G8B8 texture of one level from rows of ARGB texels, width
+// texels each; null when it cannot be made. Texture sizes are powers of two.
+IDirect3DTexture9* createTexelTexture(UINT width, UINT height,
+                                      const std::vector<std::uint32_t>& texels);
+UINT powerOfTwoAtLeast(int size);
+
 // A texture handle is the Direct3D texture itself.
 inline IDirect3DTexture9* direct3dTexture(TextureHandle texture) {
     return reinterpret_cast<IDirect3DTexture9*>(texture);

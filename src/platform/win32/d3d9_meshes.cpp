@@ -12,6 +12,7 @@
 #include "platform/win32/win32_files.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 // Either D3DX's mesh or our own buffers with their subset ranges.

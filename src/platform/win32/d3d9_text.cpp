@@ -11,9 +11,6 @@
 #include "platform/win32/gdi_font.h"
 #include "platform/win32/win32_code_page.h"
 
-#include <cstring>
-#include <iterator>
-
 namespace {
 
 // 14 pixels high, normal weight, chosen by the Japanese character set, any face.
@@ -93,115 +90,24 @@ HRESULT createGdiFont() {
     return gdiFont != nullptr ? D3D_OK : E_FAIL;
 }
 
-UINT powerOfTwoAtLeast(int size) {
-    UINT power = 1;
-    while (power < static_cast<UINT>(size)) {
-        power <<= 1;
-    }
-    return power;
-}
-
-// The texture of the laid-out text; none for a text that covers no pixel.
+// The texture of the laid-out text; none for a text that covers no pixel or when it cannot be
+// made.
 CachedText makeCachedText(const char* text) {
     const TextImage image = layOutText(*gdiFont, fromCodePage932(text), textFormat);
-    CachedText cached;
     if (image.width == 0) {
-        return cached;
+        return CachedText{};
     }
     const UINT width = powerOfTwoAtLeast(image.width);
     const UINT height = powerOfTwoAtLeast(image.height);
-    IDirect3DTexture9* texture = nullptr;
-    D3DLOCKED_RECT locked{};
-    if (FAILED(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                     &texture, nullptr))) {
-        return cached;
-    }
-    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
-        texture->Release();
-        return cached;
-    }
-    const std::vector<std::uint32_t> texels = textTexels(image, width, height);
-    for (UINT row = 0; row < height; ++row) {
-        std::memcpy(static_cast<BYTE*>(locked.pBits) + static_cast<std::size_t>(row) * locked.Pitch,
-                    texels.data() + static_cast<std::size_t>(row) * width, width * 4);
-    }
-    texture->UnlockRect(0);
-    cached = {textureHandle(texture),
-              image.left,
-              image.top,
-              image.width,
-              image.height,
-              static_cast<float>(image.width) / static_cast<float>(width),
-              static_cast<float>(image.height) / static_cast<float>(height)};
-    return cached;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The device states the quad sets, read before and written back after.
-
-constexpr D3DRENDERSTATETYPE quadRenderStates[] = {
-    D3DRS_LIGHTING,  D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,
-    D3DRS_DESTBLEND, D3DRS_ALPHATESTENABLE,  D3DRS_ZENABLE,
-    D3DRS_CULLMODE,  D3DRS_FOGENABLE,        D3DRS_SPECULARENABLE,
-};
-constexpr D3DTEXTURESTAGESTATETYPE quadStageStates[] = {
-    D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
-    D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2,
-};
-constexpr D3DSAMPLERSTATETYPE quadSamplerStates[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER,
-                                                     D3DSAMP_MIPFILTER};
-
-struct SavedStates {
-    DWORD render[std::size(quadRenderStates)];
-    DWORD stage[std::size(quadStageStates)];
-    DWORD sampler[std::size(quadSamplerStates)];
-    DWORD stage1ColorOp;
-    DWORD fvf;
-    IDirect3DBaseTexture9* texture;
-    IDirect3DVertexBuffer9* stream;
-    UINT streamOffset;
-    UINT streamStride;
-};
-
-SavedStates saveStates() {
-    SavedStates saved{};
-    for (std::size_t i = 0; i < std::size(quadRenderStates); ++i) {
-        device->GetRenderState(quadRenderStates[i], &saved.render[i]);
-    }
-    for (std::size_t i = 0; i < std::size(quadStageStates); ++i) {
-        device->GetTextureStageState(0, quadStageStates[i], &saved.stage[i]);
-    }
-    for (std::size_t i = 0; i < std::size(quadSamplerStates); ++i) {
-        device->GetSamplerState(0, quadSamplerStates[i], &saved.sampler[i]);
-    }
-    device->GetTextureStageState(1, D3DTSS_COLOROP, &saved.stage1ColorOp);
-    device->GetFVF(&saved.fvf);
-    device->GetTexture(0, &saved.texture);
-    device->GetStreamSource(0, &saved.stream, &saved.streamOffset, &saved.streamStride);
-    return saved;
-}
-
-void restoreStates(const SavedStates& saved) {
-    for (std::size_t i = 0; i < std::size(quadRenderStates); ++i) {
-        device->SetRenderState(quadRenderStates[i], saved.render[i]);
-    }
-    for (std::size_t i = 0; i < std::size(quadStageStates); ++i) {
-        device->SetTextureStageState(0, quadStageStates[i], saved.stage[i]);
-    }
-    for (std::size_t i = 0; i < std::size(quadSamplerStates); ++i) {
-        device->SetSamplerState(0, quadSamplerStates[i], saved.sampler[i]);
-    }
-    device->SetTextureStageState(1, D3DTSS_COLOROP, saved.stage1ColorOp);
-    device->SetFVF(saved.fvf);
-    device->SetTexture(0, saved.texture);
-    device->SetStreamSource(0, saved.stream, saved.streamOffset, saved.streamStride);
-    // The Get calls added references.
-    if (saved.texture != nullptr) {
-        saved.texture->Release();
-    }
-    if (saved.stream != nullptr) {
-        saved.stream->Release();
-    }
+    IDirect3DTexture9* texture = createTexelTexture(
+        width, height, textTexels(image, static_cast<int>(width), static_cast<int>(height)));
+    return {textureHandle(texture),
+            image.left,
+            image.top,
+            image.width,
+            image.height,
+            static_cast<float>(image.width) / static_cast<float>(width),
+            static_cast<float>(image.height) / static_cast<float>(height)};
 }
 
 // Texture times colour, blended over the picture by its alpha, unlit, untested, exact texels.
@@ -227,15 +133,33 @@ void setQuadStates(IDirect3DTexture9* texture) {
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
     device->SetTexture(0, texture);
+    device->SetStreamSource(0, nullptr, 0, 0); // DrawPrimitiveUP unsets it: recorded to be put back
+}
+
+// The states the quad sets are recorded into a block that then captures their present values,
+// so that applying it after the draw puts exactly those back.
+void drawQuadAndRestoreStates(const ScreenQuad& quad, IDirect3DTexture9* texture) {
+    IDirect3DStateBlock9* previous = nullptr;
+    device->BeginStateBlock();
+    setQuadStates(texture);
+    if (FAILED(device->EndStateBlock(&previous))) {
+        return;
+    }
+    previous->Capture();
+    setQuadStates(texture);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex));
+    previous->Apply();
+    previous->Release();
 }
 
 void drawWithGdi(int x, int y, const char* text, D3DCOLOR color) {
     const CachedText* cached = textCache.find(text);
     if (cached == nullptr) {
-        cached = &textCache.add(text, makeCachedText(text));
-    }
-    if (cached->texture == nullptr) {
-        return;
+        const CachedText made = makeCachedText(text);
+        if (made.texture == nullptr) {
+            return; // nothing to draw, or no texture to draw it with: tried again next frame
+        }
+        cached = &textCache.add(text, made);
     }
     ScreenQuad quad = textQuad(*cached, x, y, color);
     // Half a pixel back, so that each texel lands on one pixel.
@@ -243,10 +167,7 @@ void drawWithGdi(int x, int y, const char* text, D3DCOLOR color) {
         corner.x -= 0.5f;
         corner.y -= 0.5f;
     }
-    const SavedStates saved = saveStates();
-    setQuadStates(direct3dTexture(cached->texture));
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex));
-    restoreStates(saved);
+    drawQuadAndRestoreStates(quad, direct3dTexture(cached->texture));
 }
 
 } // namespace
