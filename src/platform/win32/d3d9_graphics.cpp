@@ -21,6 +21,8 @@ IDirectInput8A* directInput = nullptr;
 
 namespace {
 
+// The device may write into the parameters it is given: each call gets a copy of these, so that a
+// reset asks for what the set-up asked for.
 D3DPRESENT_PARAMETERS presentParameters{};
 
 struct DeviceAttempt {
@@ -71,9 +73,10 @@ bool createDevice(WindowHandle window, int width, int height) {
     presentParameters = presentParametersFor(window, width, height);
     HRESULT result = D3D_OK;
     for (const DeviceAttempt& attempt : deviceAttempts) {
+        D3DPRESENT_PARAMETERS parameters = presentParameters;
         const std::vector<DWORD> threadsBefore = threadsOfThisProcess();
         result = direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, static_cast<HWND>(window),
-                                        attempt.behaviourFlags, &presentParameters, &device);
+                                        attempt.behaviourFlags, &parameters, &device);
         rememberThreadsStartedSince(threadsBefore);
         if (SUCCEEDED(result)) {
             return true;
@@ -155,7 +158,8 @@ bool endFrame() {
 bool restoreGraphics() {
     const HRESULT state = device->TestCooperativeLevel();
     if (state == D3DERR_DEVICENOTRESET) {
-        if (FAILED(device->Reset(&presentParameters))) {
+        D3DPRESENT_PARAMETERS parameters = presentParameters;
+        if (FAILED(device->Reset(&parameters))) {
             return false;
         }
     } else if (state != D3D_OK) {
