@@ -1,3 +1,5 @@
+// Whole files read through the W calls: implements win32_files.h.
+
 #include "platform/win32/win32_files.h"
 
 #include "platform/win32/win32_code_page.h"

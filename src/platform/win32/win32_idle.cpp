@@ -1,4 +1,5 @@
-// Waiting without spinning while the window is minimised.
+// Waiting without spinning while the window is minimised: implements app/idle_wait.h and
+// mainWindowIsMinimised of window/main_window.h.
 
 #include "app/idle_wait.h"
 #include "window/main_window.h"
