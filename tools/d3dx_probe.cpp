@@ -5,14 +5,12 @@
 //                                attribute, materials with their texture names
 //   d3dx_probe FILE.x --ours     the same printout from our own loader
 //   d3dx_probe FILE.x --time N   loads N times with each and prints the mean times and ratio
-//   d3dx_probe FILE.x --fallback the ID3DXMesh the viewer builds from our loader's result when
-//                                D3DX refuses a file, printed like D3DX's
 //   d3dx_probe FILE.x --check    whether D3DX's mesh passes the viewer's mesh check (exit 0) or
 //                                which rule it breaks first (exit 1)
 //
 // It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
 
-#include "platform/win32/d3d9_x_mesh.h"
+#include "platform/win32/d3dx_runtime.h"
 #include "x_mesh_printout.h"
 #include "xfile/x_mesh.h"
 
@@ -146,31 +144,6 @@ int timeBoth(const char* fileName, IDirect3DDevice9* device, int rounds) {
     return 0;
 }
 
-int printFallbackMesh(const char* fileName, IDirect3DDevice9* device) {
-    XMesh loaded;
-    std::string error;
-    ID3DXMesh* mesh = nullptr;
-    std::vector<MeshMaterial> materials;
-    if (!loadXFile(fileName, loaded, error) ||
-        FAILED(createMeshFromLoadedX(loaded, D3DXMESH_SYSTEMMEM, device, D3DXCreateMeshFVF, mesh,
-                                     materials))) {
-        std::printf("error %s\n", error.c_str());
-        return 1;
-    }
-    std::vector<D3DXMATERIAL> records;
-    for (MeshMaterial& entry : materials) {
-        D3DXMATERIAL record{};
-        std::memcpy(&record.MatD3D, &entry.material, sizeof record.MatD3D);
-        record.pTextureFilename = entry.textureFileName.data();
-        records.push_back(record);
-    }
-    ID3DXBuffer* buffer = nullptr;
-    D3DXCreateBuffer(static_cast<DWORD>(records.size() * sizeof(D3DXMATERIAL)), &buffer);
-    std::memcpy(buffer->GetBufferPointer(), records.data(), records.size() * sizeof(D3DXMATERIAL));
-    printD3dxMesh(mesh, buffer, static_cast<DWORD>(records.size()));
-    return 0;
-}
-
 int printMeshCheck(ID3DXMesh* mesh, DWORD materialCount) {
     const char* const verdicts[] = {"sound", "counts unlike buffers", "index past vertices",
                                     "attribute past materials", "unreadable buffers"};
@@ -183,8 +156,7 @@ int printMeshCheck(ID3DXMesh* mesh, DWORD materialCount) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: d3dx_probe FILE.x [--ours | --time N | --fallback | --check]\n");
+        std::fprintf(stderr, "usage: d3dx_probe FILE.x [--ours | --time N | --check]\n");
         return 2;
     }
     const char* fileName = argv[1];
@@ -205,9 +177,6 @@ int main(int argc, char** argv) {
     }
     if (argc > 3 && std::strcmp(argv[2], "--time") == 0) {
         return timeBoth(fileName, device, std::atoi(argv[3]));
-    }
-    if (argc > 2 && std::strcmp(argv[2], "--fallback") == 0) {
-        return printFallbackMesh(fileName, device);
     }
     ID3DXMesh* mesh = nullptr;
     ID3DXBuffer* materials = nullptr;

@@ -1,244 +1,172 @@
-// Direct3D 9 graphics: implements the drawing operations of gfx/graphics.h over
-// IDirect3DDevice9, and meshes, textures from files and text through the helper table
-// (graphics_helpers.h: D3DX 9 when it is installed, our own code when not). Paired with
-// d3d9_device_setup.cpp, which makes the device. Each device-level handle is the COM pointer
-// itself; the portable records are laid out as their Direct3D counterparts and are copied
-// across as they are. File names and texts stay in code page 932 here; the helpers convert
-// them for the W calls. Also waits for the frames handed to the device (finish_frames.h).
-// Links d3d9; uses D3DX's headers only for its codes.
+// Direct3D 9 device: implements setUpGraphics, releaseGraphics, beginFrame, endFrame,
+// restoreGraphics, setLight, setViewMatrix and setProjectionMatrix of gfx/graphics.h, and
+// finish_frames.h. Makes COM, the Direct3D object, the device (the first of three attempts that
+// succeeds), the text font (d3d9_text.cpp) and the DirectInput 8 object; a part that cannot be
+// made is reported here, in one line on standard error. Meshes, textures, screen quads and
+// texts have files of their own. Links ole32, d3d9, dinput8 and dxguid.
 
-#include "gfx/graphics.h"
-#include "gfx/graphics_setup.h"
+#include "platform/win32/d3d9_graphics.h"
+#include "platform/win32/device_threads.h"
 #include "platform/win32/finish_frames.h"
 
-#include "platform/win32/graphics_helpers.h"
+#define DIRECTINPUT_VERSION 0x0800
+#include <dinput.h>
+#include <objbase.h>
 
-#include <d3d9.h>
-#include <d3dx9.h>
+#include <cstdio>
 
-#include <cstddef>
-#include <cstring>
-
-// ---------------------------------------------------------------------------------------------
-// The portable codes and records must match the platform's.
-
-constexpr bool sameCode(std::uint32_t ours, std::uint32_t platforms) {
-    return ours == platforms;
-}
-
-static_assert(sameCode(transformWorld, D3DTS_WORLD) && sameCode(transformView, D3DTS_VIEW) &&
-              sameCode(transformProjection, D3DTS_PROJECTION));
-static_assert(sameCode(renderStateSrcBlend, D3DRS_SRCBLEND) &&
-              sameCode(renderStateDestBlend, D3DRS_DESTBLEND) &&
-              sameCode(renderStateAlphaBlendEnable, D3DRS_ALPHABLENDENABLE) &&
-              sameCode(renderStateSpecularEnable, D3DRS_SPECULARENABLE) &&
-              sameCode(renderStateLighting, D3DRS_LIGHTING));
-static_assert(sameCode(blendSrcAlpha, D3DBLEND_SRCALPHA) &&
-              sameCode(blendInvSrcAlpha, D3DBLEND_INVSRCALPHA));
-static_assert(sameCode(textureStageColorOp, D3DTSS_COLOROP) &&
-              sameCode(textureStageColorArg1, D3DTSS_COLORARG1) &&
-              sameCode(textureStageColorArg2, D3DTSS_COLORARG2) &&
-              sameCode(textureStageAlphaOp, D3DTSS_ALPHAOP));
-static_assert(sameCode(textureOpModulate, D3DTOP_MODULATE) &&
-              sameCode(textureArgDiffuse, D3DTA_DIFFUSE) &&
-              sameCode(textureArgTexture, D3DTA_TEXTURE));
-static_assert(sameCode(clearTarget, D3DCLEAR_TARGET) && sameCode(clearZBuffer, D3DCLEAR_ZBUFFER));
-static_assert(sameCode(lightDirectional, D3DLIGHT_DIRECTIONAL) &&
-              sameCode(meshManaged, D3DXMESH_MANAGED) &&
-              sameCode(mesh32BitIndices, D3DXMESH_32BIT));
-static_assert(sameCode(usageWriteOnly, D3DUSAGE_WRITEONLY) &&
-              sameCode(usageDynamic, D3DUSAGE_DYNAMIC) && sameCode(lockDiscard, D3DLOCK_DISCARD));
-static_assert(sameCode(d3dxDefault, D3DX_DEFAULT) && sameCode(poolDefault, D3DPOOL_DEFAULT) &&
-              sameCode(poolManaged, D3DPOOL_MANAGED) &&
-              sameCode(primitiveTriangleStrip, D3DPT_TRIANGLESTRIP));
-static_assert(sameCode(deviceTypeHal, D3DDEVTYPE_HAL) && sameCode(deviceTypeRef, D3DDEVTYPE_REF) &&
-              sameCode(hardwareVertexProcessing, D3DCREATE_HARDWARE_VERTEXPROCESSING) &&
-              sameCode(softwareVertexProcessing, D3DCREATE_SOFTWARE_VERTEXPROCESSING));
-static_assert(sameCode(formatR5G6B5, D3DFMT_R5G6B5) && sameCode(formatD16, D3DFMT_D16) &&
-              sameCode(swapEffectDiscard, D3DSWAPEFFECT_DISCARD) &&
-              sameCode(presentIntervalOne, D3DPRESENT_INTERVAL_ONE));
-
-static_assert(sizeof(Matrix) == sizeof(D3DMATRIX));
-static_assert(sizeof(Material) == sizeof(D3DMATERIAL9) &&
-              offsetof(Material, ambient) == offsetof(D3DMATERIAL9, Ambient) &&
-              offsetof(Material, power) == offsetof(D3DMATERIAL9, Power));
-static_assert(sizeof(Light) == sizeof(D3DLIGHT9) &&
-              offsetof(Light, direction) == offsetof(D3DLIGHT9, Direction) &&
-              offsetof(Light, phi) == offsetof(D3DLIGHT9, Phi));
+IDirect3D9* direct3d = nullptr;
+IDirect3DDevice9* device = nullptr;
+IDirectInput8A* directInput = nullptr;
 
 namespace {
 
-IDirect3DDevice9* direct3dDevice(DeviceHandle device) {
-    return reinterpret_cast<IDirect3DDevice9*>(device);
+// The device may write into the parameters it is given: each call gets a copy of these, so that a
+// reset asks for what the set-up asked for.
+D3DPRESENT_PARAMETERS presentParameters{};
+
+struct DeviceAttempt {
+    D3DDEVTYPE type;
+    DWORD behaviourFlags;
+};
+
+// Tried in this order; the first device that can be made is kept.
+constexpr DeviceAttempt deviceAttempts[] = {
+    {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
+    {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+    {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+};
+
+// Lights 0 and 1 are never used.
+constexpr DWORD lightIndex = 2;
+
+// On standard error (a console, or Wine's terminal), so that a start-up that ends with exit
+// code 1 can be told apart. Always false, for the set-up steps to return.
+bool reportFailure(const char* part, HRESULT result) {
+    std::fprintf(stderr, "viewer: could not make %s (0x%08lx)\n", part,
+                 static_cast<unsigned long>(result));
+    return false;
 }
 
-IDirect3DTexture9* direct3dTexture(TextureHandle texture) {
-    return reinterpret_cast<IDirect3DTexture9*>(texture);
+// A 16-bit back buffer of the picture's size with a 16-bit depth buffer, windowed, presented
+// once per display refresh.
+D3DPRESENT_PARAMETERS presentParametersFor(WindowHandle window, int width, int height) {
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = static_cast<UINT>(width);
+    parameters.BackBufferHeight = static_cast<UINT>(height);
+    parameters.BackBufferFormat = D3DFMT_R5G6B5;
+    parameters.BackBufferCount = 1;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.hDeviceWindow = static_cast<HWND>(window);
+    parameters.Windowed = TRUE;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D16;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    return parameters;
 }
 
-IDirect3DVertexBuffer9* direct3dBuffer(VertexBufferHandle buffer) {
-    return reinterpret_cast<IDirect3DVertexBuffer9*>(buffer);
+bool createDevice(WindowHandle window, int width, int height) {
+    direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (direct3d == nullptr) {
+        return reportFailure("the Direct3D object", D3D_OK);
+    }
+    presentParameters = presentParametersFor(window, width, height);
+    HRESULT result = D3D_OK;
+    for (const DeviceAttempt& attempt : deviceAttempts) {
+        D3DPRESENT_PARAMETERS parameters = presentParameters;
+        const std::vector<DWORD> threadsBefore = threadsOfThisProcess();
+        result = direct3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, static_cast<HWND>(window),
+                                        attempt.behaviourFlags, &parameters, &device);
+        rememberThreadsStartedSince(threadsBefore);
+        if (SUCCEEDED(result)) {
+            return true;
+        }
+        device = nullptr;
+    }
+    return reportFailure("the Direct3D device", result);
 }
 
-template <typename Record, typename Portable> Record asRecord(const Portable& portable) {
-    Record record;
-    std::memcpy(&record, &portable, sizeof record);
-    return record;
+bool createDirectInput() {
+    void* created = nullptr;
+    const HRESULT result = DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION,
+                                              IID_IDirectInput8A, &created, nullptr);
+    if (FAILED(result)) {
+        return reportFailure("the keyboard input object", result);
+    }
+    directInput = static_cast<IDirectInput8A*>(created);
+    return true;
+}
+
+template <typename Object> void releaseIfMade(Object*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+void recreateDefaultPoolObjects() {
+    textFontOnResetDevice();
+    recreateQuadVertexBuffers();
 }
 
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Frame and fixed-function state
+// Set-up and release
 
-GraphicsResult beginScene(DeviceHandle device) {
-    return direct3dDevice(device)->BeginScene();
-}
-
-GraphicsResult endScene(DeviceHandle device) {
-    graphicsHelpers().endTextBatch();
-    return direct3dDevice(device)->EndScene();
-}
-
-GraphicsResult clear(DeviceHandle device, std::uint32_t flags, std::uint32_t color, float depth,
-                     std::uint32_t stencil) {
-    return direct3dDevice(device)->Clear(0, nullptr, flags, color, depth, stencil);
-}
-
-GraphicsResult present(DeviceHandle device) {
-    return direct3dDevice(device)->Present(nullptr, nullptr, nullptr, nullptr);
-}
-
-GraphicsResult setTransform(DeviceHandle device, TransformState state, const Matrix& matrix) {
-    const D3DMATRIX record = asRecord<D3DMATRIX>(matrix);
-    return direct3dDevice(device)->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(state), &record);
-}
-
-GraphicsResult setLight(DeviceHandle device, std::uint32_t index, const Light& light) {
-    const D3DLIGHT9 record = asRecord<D3DLIGHT9>(light);
-    return direct3dDevice(device)->SetLight(index, &record);
-}
-
-GraphicsResult lightEnable(DeviceHandle device, std::uint32_t index, bool enable) {
-    return direct3dDevice(device)->LightEnable(index, enable ? TRUE : FALSE);
-}
-
-GraphicsResult setRenderState(DeviceHandle device, RenderState state, std::uint32_t value) {
-    return direct3dDevice(device)->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value);
-}
-
-GraphicsResult setMaterial(DeviceHandle device, const Material& material) {
-    const D3DMATERIAL9 record = asRecord<D3DMATERIAL9>(material);
-    return direct3dDevice(device)->SetMaterial(&record);
-}
-
-GraphicsResult setTexture(DeviceHandle device, std::uint32_t stage, TextureHandle texture) {
-    return direct3dDevice(device)->SetTexture(stage, direct3dTexture(texture));
-}
-
-GraphicsResult setTextureStageState(DeviceHandle device, std::uint32_t stage,
-                                    TextureStageState state, std::uint32_t value) {
-    return direct3dDevice(device)->SetTextureStageState(
-        stage, static_cast<D3DTEXTURESTAGESTATETYPE>(state), value);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Vertex buffers and primitives
-
-GraphicsResult createVertexBuffer(DeviceHandle device, std::uint32_t length, std::uint32_t usage,
-                                  std::uint32_t fvf, std::uint32_t pool,
-                                  VertexBufferHandle& buffer) {
-    IDirect3DVertexBuffer9* created = nullptr;
-    const HRESULT result = direct3dDevice(device)->CreateVertexBuffer(
-        length, usage, fvf, static_cast<D3DPOOL>(pool), &created, nullptr);
-    buffer = reinterpret_cast<VertexBufferHandle>(SUCCEEDED(result) ? created : nullptr);
-    return result;
-}
-
-GraphicsResult lockVertexBuffer(VertexBufferHandle buffer, std::uint32_t offset, std::uint32_t size,
-                                void*& data, std::uint32_t flags) {
-    data = nullptr;
-    if (buffer == nullptr) {
-        return D3DERR_INVALIDCALL;
+bool setUpGraphics(WindowHandle window, int width, int height) {
+    CoInitialize(nullptr);
+    if (!createDevice(window, width, height)) {
+        return false;
     }
-    return direct3dBuffer(buffer)->Lock(offset, size, &data, flags);
+    const HRESULT fontResult = createTextFont();
+    if (FAILED(fontResult)) {
+        return reportFailure("the text font", fontResult);
+    }
+    return createDirectInput();
 }
 
-GraphicsResult unlockVertexBuffer(VertexBufferHandle buffer) {
-    return direct3dBuffer(buffer)->Unlock();
-}
-
-void releaseVertexBuffer(VertexBufferHandle buffer) {
-    direct3dBuffer(buffer)->Release();
-}
-
-GraphicsResult setStreamSource(DeviceHandle device, std::uint32_t stream, VertexBufferHandle buffer,
-                               std::uint32_t offset, std::uint32_t stride) {
-    return direct3dDevice(device)->SetStreamSource(stream, direct3dBuffer(buffer), offset, stride);
-}
-
-GraphicsResult setFvf(DeviceHandle device, std::uint32_t fvf) {
-    return direct3dDevice(device)->SetFVF(fvf);
-}
-
-GraphicsResult drawPrimitive(DeviceHandle device, std::uint32_t primitiveType,
-                             std::uint32_t startVertex, std::uint32_t primitiveCount) {
-    return direct3dDevice(device)->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(primitiveType),
-                                                 startVertex, primitiveCount);
+void releaseGraphics() {
+    releaseIfMade(directInput);
+    releaseTextFont();
+    releaseIfMade(device);
+    releaseIfMade(direct3d);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Meshes and textures from files
+// Frame and lost device
 
-GraphicsResult loadMeshFromX(const char* fileName, std::uint32_t options, DeviceHandle device,
-                             MeshHandle& mesh, std::vector<MeshMaterial>& materials) {
-    return graphicsHelpers().loadMeshFromX(fileName, options, direct3dDevice(device), mesh,
-                                           materials);
+void beginFrame(std::uint32_t clearColor) {
+    device->BeginScene();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColor, 1.0f, 0);
 }
 
-GraphicsResult drawMeshSubset(MeshHandle mesh, std::uint32_t subset) {
-    return graphicsHelpers().drawMeshSubset(mesh, subset);
+// A lost device must give back its default-pool objects before it can be reset: they go at
+// once, and come back with restoreGraphics.
+bool endFrame() {
+    endTextBatch();
+    device->EndScene();
+    const HRESULT result = device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (result != D3DERR_DEVICELOST && result != D3DERR_DEVICENOTRESET) {
+        return true;
+    }
+    releaseQuadVertexBuffers();
+    textFontOnLostDevice();
+    return false;
 }
 
-void releaseMesh(MeshHandle mesh) {
-    graphicsHelpers().releaseMesh(mesh);
-}
-
-GraphicsResult createTextureFromFile(DeviceHandle device, const char* fileName,
-                                     TextureHandle& texture) {
-    IDirect3DTexture9* created = nullptr;
-    const HRESULT result =
-        graphicsHelpers().createTextureFromFile(direct3dDevice(device), fileName, &created);
-    texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
-    return result;
-}
-
-GraphicsResult createTextureFromFileEx(DeviceHandle device, const char* fileName,
-                                       std::uint32_t width, std::uint32_t height,
-                                       std::uint32_t mipLevels, std::uint32_t usage,
-                                       std::uint32_t format, std::uint32_t pool,
-                                       std::uint32_t filter, std::uint32_t mipFilter,
-                                       std::uint32_t colorKey, TextureHandle& texture) {
-    IDirect3DTexture9* created = nullptr;
-    const HRESULT result = graphicsHelpers().createTextureFromFileEx(
-        direct3dDevice(device), fileName, width, height, mipLevels, usage,
-        static_cast<D3DFORMAT>(format), static_cast<D3DPOOL>(pool), filter, mipFilter, colorKey,
-        &created);
-    texture = reinterpret_cast<TextureHandle>(SUCCEEDED(result) ? created : nullptr);
-    return result;
-}
-
-void releaseTexture(TextureHandle texture) {
-    direct3dTexture(texture)->Release();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Text
-
-std::int32_t drawFontText(FontHandle font, const char* text, std::int32_t count,
-                          const TextRect& rect, std::uint32_t format, std::uint32_t color) {
-    RECT area = {rect.left, rect.top, rect.right, rect.bottom};
-    return graphicsHelpers().drawText(font, text, count, area, format, color);
+bool restoreGraphics() {
+    const HRESULT state = device->TestCooperativeLevel();
+    if (state == D3DERR_DEVICENOTRESET) {
+        D3DPRESENT_PARAMETERS parameters = presentParameters;
+        if (FAILED(device->Reset(&parameters))) {
+            return false;
+        }
+    } else if (state != D3D_OK) {
+        return false;
+    }
+    recreateDefaultPoolObjects();
+    return true;
 }
 
 void finishHandedFrames() {
@@ -246,7 +174,7 @@ void finishHandedFrames() {
         return;
     }
     IDirect3DQuery9* finished = nullptr;
-    if (FAILED(direct3dDevice(device)->CreateQuery(D3DQUERYTYPE_EVENT, &finished))) {
+    if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &finished))) {
         return;
     }
     finished->Issue(D3DISSUE_END);
@@ -256,4 +184,30 @@ void finishHandedFrames() {
         Sleep(1);
     }
     finished->Release();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Light and camera
+
+void setLight(const DirectionalLight& light) {
+    D3DLIGHT9 record{};
+    record.Type = D3DLIGHT_DIRECTIONAL;
+    record.Diffuse = {light.diffuse.r, light.diffuse.g, light.diffuse.b, light.diffuse.a};
+    record.Specular = {light.specular.r, light.specular.g, light.specular.b, light.specular.a};
+    record.Ambient = {light.ambient.r, light.ambient.g, light.ambient.b, light.ambient.a};
+    record.Direction = {light.direction.x, light.direction.y, light.direction.z};
+    device->SetLight(lightIndex, &record);
+    device->LightEnable(lightIndex, TRUE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
+
+static_assert(sizeof(Matrix) == sizeof(D3DMATRIX));
+
+void setViewMatrix(const Matrix& view) {
+    device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(&view));
+}
+
+void setProjectionMatrix(const Matrix& projection) {
+    device->SetTransform(D3DTS_PROJECTION, reinterpret_cast<const D3DMATRIX*>(&projection));
 }

@@ -5,7 +5,7 @@
 
 #include "capture/capture.h"
 #include "capture/capture_files.h"
-#include "win32_text.h"
+#include "win32_code_page.h"
 
 #include <windows.h>
 

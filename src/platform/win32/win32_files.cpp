@@ -1,6 +1,8 @@
+// Whole files read through the W calls: implements win32_files.h.
+
 #include "platform/win32/win32_files.h"
 
-#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_code_page.h"
 
 #include <windows.h>
 

@@ -5,8 +5,6 @@
 // end on their own (see device_threads.h).
 
 #include "app/app.h"
-#include "app/cursor.h"
-#include "app/idle_wait.h"
 #include "platform/win32/device_threads.h"
 
 #include <windows.h>
@@ -34,14 +32,6 @@ UINT runMessageLoop() {
 }
 
 } // namespace
-
-void showMouseCursor() {
-    ShowCursor(TRUE);
-}
-
-void waitForMessageOrTimeout(int milliseconds) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
-}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!startUp()) {

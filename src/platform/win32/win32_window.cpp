@@ -1,7 +1,7 @@
 // Windows main window: the button font, the background brush, the class "NORMAL0", the window
-// with its capture button, and the window procedure. What a message means for the viewer is
-// decided in the portable window folder; this file makes the calls, in their W forms with the
-// layout's code page 932 texts converted, so the title and caption read right in any locale.
+// with its capture button, the window procedure, and the mouse cursor. What a message means for the
+// viewer is decided in the portable window folder; this file makes the calls, in their W forms with
+// the layout's code page 932 texts converted, so the title and caption read right in any locale.
 //
 // The client area is held at the picture's size: the back buffer never changes size, so a
 // larger or smaller client area would stretch the picture and the capture would no longer
@@ -9,7 +9,8 @@
 // every other way of resizing (a program's SetWindowPos, snapping, a DPI change) is held to
 // the same size.
 
-#include "win32_text.h"
+#include "app/cursor.h"
+#include "win32_code_page.h"
 #include "window/main_window.h"
 #include "window/window_layout.h"
 #include "window/window_messages.h"
@@ -194,8 +195,8 @@ void destroyMainWindow() {
     DestroyWindow(static_cast<HWND>(mainWindow));
 }
 
-bool mainWindowIsMinimised() {
-    return IsIconic(static_cast<HWND>(mainWindow)) != 0;
+void showMouseCursor() {
+    ShowCursor(TRUE);
 }
 
 void deleteWindowResources() {

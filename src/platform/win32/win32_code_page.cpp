@@ -1,6 +1,6 @@
 // Conversions between the core's code page 932 bytes and the UTF-16 of the W calls.
 
-#include "win32_text.h"
+#include "win32_code_page.h"
 
 #include <windows.h>
 
