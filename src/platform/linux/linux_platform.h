@@ -2,6 +2,8 @@
 // capture button drawn into the picture, and the reason a start-up failed.
 #pragma once
 
+#include "app/startup_failure.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,10 +19,6 @@ void handleWindowEvent(const SDL_Event& event);
 // Draws the capture button into the picture about to be presented (sdl_window.cpp): a child
 // window on Windows lies over the picture in the same way, and a capture of the area shows it.
 void drawCaptureButton();
-
-// Keeps the first reason of a failed start-up; the entry prints it as its one line.
-void noteStartUpFailure(std::string_view reason);
-const std::string& startUpFailureReason();
 
 // Code page 932 bytes (the core's texts and file names) to UTF-8 and back, through iconv.
 // A byte sequence that does not convert is left out.

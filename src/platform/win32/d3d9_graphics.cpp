@@ -6,6 +6,8 @@
 // texts have files of their own. Links ole32, d3d9, dinput8 and dxguid.
 
 #include "platform/win32/d3d9_graphics.h"
+
+#include "app/startup_failure.h"
 #include "platform/win32/device_threads.h"
 #include "platform/win32/finish_frames.h"
 
@@ -40,11 +42,12 @@ constexpr DeviceAttempt deviceAttempts[] = {
 // Lights 0 and 1 are never used.
 constexpr DWORD lightIndex = 2;
 
-// On standard error (a console, or Wine's terminal), so that a start-up that ends with exit
-// code 1 can be told apart. Always false, for the set-up steps to return.
+// Always false, for the set-up steps to return.
 bool reportFailure(const char* part, HRESULT result) {
-    std::fprintf(stderr, "viewer: could not make %s (0x%08lx)\n", part,
-                 static_cast<unsigned long>(result));
+    char reason[96];
+    std::snprintf(reason, sizeof reason, "could not make %s (0x%08lx)", part,
+                  static_cast<unsigned long>(result));
+    noteStartUpFailure(reason);
     return false;
 }
 

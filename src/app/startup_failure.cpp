@@ -1,6 +1,4 @@
-// The reason a start-up failed: the first failing step notes it, the process entry prints it.
-
-#include "linux_platform.h"
+#include "app/startup_failure.h"
 
 namespace {
 
