@@ -168,7 +168,7 @@ TEST_F(Capture, EveryRowPaddingReadsBackAsTheScreenUnderTheFilter) {
     EXPECT_EQ(90u, file(8).size());
 }
 
-TEST_F(Capture, NumbersSkipExistingFilesAndWrapAfter65535) {
+TEST_F(Capture, NumbersSkipExistingFilesWrapAfter65535AndAFullFolderGetsNoFile) {
     for (std::uint16_t taken : {0, 1, 5, 65535}) {
         files[captureFileName(taken)] = {'o', 'l', 'd'};
     }
@@ -182,11 +182,9 @@ TEST_F(Capture, NumbersSkipExistingFilesAndWrapAfter65535) {
     for (std::uint16_t taken : {0, 1, 5, 65535}) {
         EXPECT_EQ((Bytes{'o', 'l', 'd'}), file(taken)) << "an earlier file is never replaced";
     }
-}
-
-TEST_F(Capture, FullFolderGetsNoFileButTheCounterMovesOn) {
+    // A full folder: no file, but the counter moves on.
     for (std::uint32_t number = 0; number < 65536; ++number) {
-        files[captureFileName(static_cast<std::uint16_t>(number))] = {};
+        files.emplace(captureFileName(static_cast<std::uint16_t>(number)), Bytes{});
     }
     viewerState.captureCounter = 100;
     captureFilterArea();

@@ -304,22 +304,20 @@ class Session:
                 return pid
         raise RuntimeError("no process runs " + self.exe)
 
-    def start(self, steady=True, search=None):
-        """search: how xdotool finds the window, by its title unless given."""
+    def start(self, search=None):
+        """Starts the viewer and waits for its window, found by search (xdotool's arguments)
+        or else by its title, and a steady picture; under Wine, checks that the viewer mapped
+        D3DX (which it loads at start-up when it can) exactly when Wine offers it."""
         self.proc = self.launch([self.exe])
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
         # Wine draws the picture into a child window; its drawing damages the titled one too.
         self.x.watch(self.window)
-        if steady:
-            self.wait_for_steady_picture()
-            if self.wine and self.d3dx_loaded() != self.d3dx:
-                raise AssertionError("d3dx9_43.dll is %sloaded" % ("not " if self.d3dx else ""))
+        self.wait_for_steady_picture()
+        loaded = self.wine and b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
+        if self.wine and loaded != self.d3dx:
+            raise AssertionError("d3dx9_43.dll is %sloaded" % ("not " if self.d3dx else ""))
         return self
-
-    def d3dx_loaded(self):
-        """Whether the viewer's process has mapped D3DX, which it loads at start-up when it can."""
-        return b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
 
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""
@@ -409,9 +407,7 @@ class Session:
     def key_up(self, keys):
         for key in keys.split():
             self.x.key(key, False)
-        now = self.frames()
-        for key in keys.split():
-            self.released_at[key] = now
+        self.released_at.update(dict.fromkeys(keys.split(), self.frames()))
 
     def hold(self, keys, frames=HOLD_FRAMES, focus=True):
         """Holds keys down until at least frames frames have polled them down, whatever the

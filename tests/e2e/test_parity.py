@@ -70,11 +70,11 @@ class SameSceneBothBuilds(unittest.TestCase):
             raise unittest.SkipTest("Wine is not installed")
 
     def test_demo_scene_outside_the_texts_and_the_filter(self):
-        native, native_capture = picture_and_capture(self)
-        wine, wine_capture = picture_and_capture(self, None, harness.options.wine)
-        # Reported, not bounded: the demo filter image has one-texel lines, and Wine samples
-        # a pre-transformed quad's texture half a pixel later than Direct3D's rule.
-        differences("demo filter capture", native_capture, wine_capture)
+        # The filter is left out: the demo filter image has one-texel lines, and Wine samples
+        # a pre-transformed quad's texture half a pixel later than Direct3D's rule. The test
+        # below bounds the filter's colour with an image of one colour.
+        native = harness.Session(self).start().picture()
+        wine = harness.Session(self, exe=harness.options.wine).start().picture()
         assert_band_close(self, "demo scene band", native, wine)
 
     def test_captures_under_a_one_colour_filter(self):

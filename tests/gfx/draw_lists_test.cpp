@@ -30,20 +30,17 @@ TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
     EXPECT_EQ(sorted.indices,
               (std::vector<std::uint32_t>{3, 4, 5, 1, 1, 1, 0, 1, 2, 6, 7, 8, 2, 9, 4}));
     ASSERT_EQ(sorted.subsets.size(), 3u);
-    const SubsetRange* zero = subsetOf(sorted.subsets, 0);
-    const SubsetRange* two = subsetOf(sorted.subsets, 2);
-    const SubsetRange* three = subsetOf(sorted.subsets, 3);
-    ASSERT_TRUE(zero && two && three);
     EXPECT_EQ(subsetOf(sorted.subsets, 1), nullptr);
-    EXPECT_EQ((std::vector<std::uint32_t>{zero->firstTriangle, zero->triangleCount,
-                                          zero->firstVertex, zero->vertexCount}),
-              (std::vector<std::uint32_t>{0, 2, 1, 5}));
-    EXPECT_EQ((std::vector<std::uint32_t>{two->firstTriangle, two->triangleCount, two->firstVertex,
-                                          two->vertexCount}),
-              (std::vector<std::uint32_t>{2, 2, 0, 9}));
-    EXPECT_EQ(
-        (std::vector<std::uint32_t>{three->firstTriangle, three->firstVertex, three->vertexCount}),
-        (std::vector<std::uint32_t>{4, 2, 8}));
+    // Material, first triangle, triangles, first vertex, vertices.
+    const std::vector<std::uint32_t> ranges[] = {{0, 0, 2, 1, 5}, {2, 2, 2, 0, 9}, {3, 4, 1, 2, 8}};
+    for (const std::vector<std::uint32_t>& range : ranges) {
+        const SubsetRange* subset = subsetOf(sorted.subsets, range[0]);
+        ASSERT_NE(subset, nullptr) << range[0];
+        EXPECT_EQ((std::vector<std::uint32_t>{subset->material, subset->firstTriangle,
+                                              subset->triangleCount, subset->firstVertex,
+                                              subset->vertexCount}),
+                  range);
+    }
 }
 
 TEST(TextCache, TheLeastRecentlyDrawnTextGivesWayAndItsTextureIsReleased) {

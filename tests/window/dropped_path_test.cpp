@@ -25,8 +25,6 @@ TEST(DroppedPath, LongPathsAreCutTo259BytesAndAZero) {
     const std::string longPath = "C:\\" + std::string(400, 'x') + ".x";
     handleDroppedPath(longPath);
     EXPECT_EQ(std::string(longPath, 0, 259), std::string(droppedPath));
-    handleDroppedPath(std::string(259, 'y'));
-    EXPECT_EQ(std::string(259, 'y'), std::string(droppedPath));
     handleDroppedPath("C:\\a.x");
     EXPECT_STREQ("C:\\a.x", droppedPath);
     EXPECT_EQ(0, otherCalls);

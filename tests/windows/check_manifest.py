@@ -2,41 +2,35 @@
 and checks what Windows needs from it: per-monitor DPI awareness (v2, with the older forms as
 fallbacks), common controls 6 and the supported-OS entries up to Windows 10/11.
 
-    python3 check_manifest.py VIEWER_EXE
+    python3 check_manifest.py VIEWER_EXE WINDRES
 """
 
 import struct
+import subprocess
 import sys
+import tempfile
 import xml.etree.ElementTree as ET
 
 RT_MANIFEST = 24
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 
 
-def resource(pe, type_id, name_id):
-    """The bytes of the first language of resource (type_id, name_id), or None."""
-    header = struct.unpack_from("<I", pe, 0x3C)[0]
-    count, optional_size = struct.unpack_from("<H12xH", pe, header + 6)
-    sections = [struct.unpack_from("<8s4xI4xI", pe, header + 24 + optional_size + 40 * i)
-                for i in range(count)]  # name, address in memory, place in the file
-    found = [(rva, raw) for name, rva, raw in sections if name.rstrip(b"\0") == b".rsrc"]
-    if not found:
-        return None
-    rva, raw = found[0]
-
-    def entry(directory, ident):
-        """What the entry ident (any entry if None) of a directory leads to, or None: with the
-        high bit set a subdirectory, else the data's place and size."""
-        named, numbered = struct.unpack_from("<HH", pe, raw + directory + 12)
-        entries = [struct.unpack_from("<II", pe, raw + directory + 16 + 8 * i)
-                   for i in range(named + numbered)]
-        return next((target for name, target in entries if ident in (None, name)), None)
-    names = entry(0, type_id)
-    languages = entry(names & 0x7FFFFFFF, name_id) if names and names >> 31 else None
-    if not languages or not languages >> 31:
-        return None
-    data_rva, size = struct.unpack_from("<II", pe, raw + entry(languages & 0x7FFFFFFF, None))
-    return pe[raw + data_rva - rva:raw + data_rva - rva + size]
+def resource(exe, windres, type_id, name_id):
+    """The bytes of the first resource (type_id, name_id) of the executable, or None: windres
+    writes its resources as a .res file, a list of entries each with its sizes, its type and
+    name (0xFFFF then the number, for numbered ones), and its data aligned to 4 bytes."""
+    with tempfile.NamedTemporaryFile(suffix=".res") as out:
+        if subprocess.run([windres, "-J", "coff", "-O", "res", "-i", exe, "-o", out.name]
+                          ).returncode != 0:  # it says why: no resources at all, say
+            return None
+        res = out.read()
+    at = 0
+    while at + 16 <= len(res):
+        size, header, *ids = struct.unpack_from("<IIHHHH", res, at)
+        if ids == [0xFFFF, type_id, 0xFFFF, name_id]:
+            return res[at + header:at + header + size]
+        at += (header + size + 3) & ~3
+    return None
 
 
 def texts(root, local_name):
@@ -44,8 +38,7 @@ def texts(root, local_name):
 
 
 def main():
-    with open(sys.argv[1], "rb") as f:
-        manifest = resource(f.read(), RT_MANIFEST, 1)
+    manifest = resource(sys.argv[1], sys.argv[2], RT_MANIFEST, 1)
     if manifest is None:
         print("no manifest resource (type 24, id 1) in " + sys.argv[1])
         return 1
