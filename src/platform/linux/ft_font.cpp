@@ -79,9 +79,6 @@ FcCharSet* charactersDrawn() {
 // other face, Mincho and the like. The nearest match alone could be a Latin face that draws the
 // Japanese texts as empty boxes.
 bool findCoveringFace(std::string& file, int& index) {
-    if (!FcInit()) {
-        return false;
-    }
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(textFace));
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
@@ -122,17 +119,14 @@ std::shared_ptr<SharedFace> sharedFace(std::string& why) {
     }
     std::string file;
     int index = 0;
-    if (!findCoveringFace(file, index)) {
+    if (!FcInit() || !findCoveringFace(file, index)) {
         why = "no font: no installed font has the Japanese texts' characters; install "
               "fonts-ipafont-gothic or any Japanese font";
         return nullptr;
     }
     auto shared = std::make_shared<SharedFace>();
-    if (FT_Init_FreeType(&shared->library) != 0) {
-        why = "no font: FreeType does not start";
-        return nullptr;
-    }
-    if (FT_New_Face(shared->library, file.c_str(), index, &shared->face) != 0) {
+    if (FT_Init_FreeType(&shared->library) != 0 ||
+        FT_New_Face(shared->library, file.c_str(), index, &shared->face) != 0) {
         why = "no font: FreeType cannot open " + file;
         return nullptr;
     }

@@ -30,14 +30,6 @@ bool unpaced = false;
 std::uint64_t secondStarted = 0;
 int framesThisSecond = 0;
 
-Matrix identity() {
-    Matrix matrix{};
-    for (int i = 0; i < 4; ++i) {
-        matrix.m[i][i] = 1.0f;
-    }
-    return matrix;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Set-up
 
@@ -144,8 +136,8 @@ void paceFrame() {
 // The device
 
 bool setUpGraphics(WindowHandle windowHandle, int width, int height) {
-    litScene.view = identity();
-    litScene.projection = identity();
+    matrixIdentity(litScene.view);
+    matrixIdentity(litScene.projection);
     picture = {width, height};
     return createContext(windowHandle) && buildLitProgram(litScene.program) &&
            setUpScreenDrawing(width, height) && openTextFont();

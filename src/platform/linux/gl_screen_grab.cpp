@@ -29,10 +29,6 @@ struct KeptArea {
 
 KeptArea kept;
 
-bool sameArea(const ClientArea& a, const ClientArea& b) {
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
 } // namespace
 
 void keepFilterArea() {
@@ -56,13 +52,11 @@ void keepFilterArea() {
 }
 
 // Row 0 of the file is the area's bottom row, as is row 0 of the kept rows after the rows of
-// the area below the picture.
+// the area below the picture. The rows arrive zeroed, which is black outside the picture.
 void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
-    const std::optional<std::uint32_t> imageSize = bmpImageSize(area.width, area.height);
-    if (!imageSize || !sameArea(area, kept.area)) {
+    if (area != kept.area || kept.rows.empty()) {
         return;
     }
-    std::memset(pixelRows, 0, *imageSize);
     const std::size_t keptRowLength =
         static_cast<std::size_t>(kept.right - kept.left) * bytesPerPixel;
     const std::size_t fileRowLength = paddedRowLength(area.width);
