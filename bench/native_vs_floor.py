@@ -66,12 +66,12 @@ def run(session, exe, folder, seconds, timed_picture):
 
 
 def one_round(session, programs, demo, heavy, seconds):
-    """{program: (demo fps, 200k fps, first picture, memory)}, each program in turn."""
-    figures = {}
+    """{program: [demo fps, 200k fps, first picture, memory]}, the programs taking turns on
+    each scene."""
+    figures = {name: list(run(session, exe, demo, seconds, timed_picture=True))
+               for name, exe in programs.items()}
     for name, exe in programs.items():
-        fps, first, memory = run(session, exe, demo, seconds, timed_picture=True)
-        figures[name] = (fps, run(session, exe, heavy, seconds, timed_picture=False)[0], first,
-                         memory)
+        figures[name].insert(1, run(session, exe, heavy, seconds, timed_picture=False)[0])
     return figures
 
 
