@@ -9,6 +9,7 @@
 // linux preset; links the Linux platform library for its shaders.
 
 #include "gfx/matrix.h"
+#include "gfx/mesh_check.h"
 #include "gl_device.h"
 #include "gl_shaders.h"
 #include "scene/frame_steps.h"
@@ -67,7 +68,7 @@ GLuint loadTexture(const std::string& fileName) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     stbi_image_free(pixels);
-    // The viewer's sampling: nearest texel, wrapped, one level.
+    // The viewer's sampling: nearest texel, one level, wrapped (OpenGL's default).
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -78,9 +79,14 @@ GLuint loadTexture(const std::string& fileName) {
 bool loadMesh(const char* fileName, const Vector& position, FloorMesh& out) {
     XMesh mesh;
     std::string error;
-    if (!loadXFile(fileName, mesh, error) || mesh.materials.empty()) {
-        std::fprintf(stderr, "native_floor: %s: %s\n", fileName,
-                     error.empty() ? "no material" : error.c_str());
+    if (!loadXFile(fileName, mesh, error)) {
+        std::fprintf(stderr, "native_floor: %s: %s\n", fileName, error.c_str());
+        return false;
+    }
+    // The draw reads vertices through every index: a file's mesh is checked as the viewer's is.
+    if (mesh.materials.empty() || meshFault(mesh) != MeshFault::none) {
+        std::fprintf(stderr, "native_floor: %s: no material, or indices past the vertices\n",
+                     fileName);
         return false;
     }
     glGenVertexArrays(1, &out.vertexArray);
