@@ -10,7 +10,7 @@
 
 #include "gfx/matrix.h"
 #include "gfx/mesh_check.h"
-#include "gl_device.h"
+#include "gl_graphics.h"
 #include "gl_shaders.h"
 #include "scene/frame_steps.h"
 #include "state/viewer_state.h"
