@@ -4,11 +4,11 @@
 // back into one that calls it.
 //
 // The picture is drawn straight into the window's back buffer: 8 bits per colour channel and a
-// 16-bit depth buffer. The Windows build asks Direct3D for a 16-bit R5G6B5 back buffer; Mesa's
-// software renderer truncates rather than rounds into that format, and the Windows build under
-// Wine shows 8-bit channels, so 8 bits it is here too. The back buffer's contents are gone
-// after the swap, so the frame's end keeps the area under the filter for a capture first
-// (gl_screen_grab.cpp).
+// depth buffer of at least 16 bits (the window system may give more). The Windows build asks
+// Direct3D for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than
+// rounds into that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it
+// is here too. The back buffer's contents are gone after the swap, so the frame's end keeps
+// the area under the filter for a capture first (gl_screen_grab.cpp).
 #pragma once
 
 #include "gfx/graphics.h"
