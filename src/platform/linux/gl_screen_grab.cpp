@@ -34,14 +34,12 @@ KeptArea kept;
 void keepFilterArea() {
     kept.area = {viewerState.filterX, viewerState.filterY, viewerState.filterWidth,
                  viewerState.filterHeight};
+    // An area wholly outside the picture keeps an empty rectangle, and no rows.
     kept.left = std::max<long>(kept.area.x, 0);
     kept.top = std::max<long>(kept.area.y, 0);
-    kept.right = std::min<long>(static_cast<long>(kept.area.x) + kept.area.width, picture.width);
-    kept.bottom = std::min<long>(static_cast<long>(kept.area.y) + kept.area.height, picture.height);
-    if (kept.left >= kept.right || kept.top >= kept.bottom) {
-        kept.rows.clear();
-        return;
-    }
+    kept.right = std::max(kept.left, std::min<long>(kept.area.x + kept.area.width, picture.width));
+    kept.bottom =
+        std::max(kept.top, std::min<long>(kept.area.y + kept.area.height, picture.height));
     kept.rows.resize(static_cast<std::size_t>(kept.right - kept.left) * bytesPerPixel *
                      static_cast<std::size_t>(kept.bottom - kept.top));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
