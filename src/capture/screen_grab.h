@@ -11,9 +11,11 @@ struct ClientArea {
     std::int32_t y;
     std::uint16_t width;
     std::uint16_t height;
+
+    bool operator==(const ClientArea&) const = default;
 };
 
-// Fills pixelRows, which holds bmpImageSize(width, height) bytes, with the screen's pixels
+// Fills pixelRows, which holds bmpImageSize(width, height) zero bytes, with the screen's pixels
 // under the area in the BMP row layout (bottom-up, blue-green-red, zero-padded rows). Parts
 // of the area off the screen give what the platform's screen copy gives there. A grab that
 // fails leaves the buffer as it was.

@@ -1,7 +1,7 @@
-// Laying a text out into coverage for gl_text.cpp: fontconfig finds a face that has every
-// character the viewer draws, FreeType sizes it and rasterises its glyphs, and the glyphs are
-// placed as DrawText places them (left and top aligned, line feeds, tab stops). Texts arrive in
-// code page 932. Links fontconfig and freetype.
+// Laying a text out into coverage for gl_text.cpp: fontconfig finds one face, once, that has
+// every character the viewer draws (the texts and the button's caption share it), FreeType sizes it
+// and rasterises its glyphs, and the glyphs are placed as DrawText places them (left and top
+// aligned, line feeds, tab stops). Texts arrive in code page 932. Links fontconfig and freetype.
 
 #include "ft_font.h"
 
@@ -12,19 +12,19 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <initializer_list>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 namespace {
 
-constexpr const char* fallbackFace = "IPAGothic";
+constexpr const char* textFace = "IPAGothic";
 constexpr int tabStopCharacters = 8;
 
 // A glyph's coverage, placed from the pen on the baseline, and how far it moves the pen.
@@ -32,11 +32,22 @@ struct Glyph : TextImage {
     int advance = 0;
 };
 
+// The one face both fonts draw in, found and opened once, and closed with the last font.
+struct SharedFace {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+
+    ~SharedFace() {
+        FT_Done_Face(face);
+        FT_Done_FreeType(library);
+    }
+};
+
 } // namespace
 
 struct FontObject {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
+    std::shared_ptr<SharedFace> shared;
+    FT_Size size = nullptr; // the font's height, one of the face's sizes
     int cellHeight = 0;
     int ascent = 0;
     int averageWidth = 0;
@@ -63,15 +74,13 @@ FcCharSet* charactersDrawn() {
     return characters;
 }
 
-// The first face in fontconfig's order for the families that has every character drawn: the
-// families themselves first, then their substitutes (sans-serif, whose Japanese faces are
-// Gothic ones), then any other face, Mincho and the like. The nearest match alone could be a
-// Latin face that draws the Japanese texts as empty boxes.
-bool findCoveringFace(std::initializer_list<std::string> families, std::string& file, int& index) {
+// The first face in fontconfig's order that has every character drawn: the Japanese Gothic
+// first, then its substitutes (sans-serif, whose Japanese faces are Gothic ones), then any
+// other face, Mincho and the like. The nearest match alone could be a Latin face that draws the
+// Japanese texts as empty boxes.
+bool findCoveringFace(std::string& file, int& index) {
     FcPattern* pattern = FcPatternCreate();
-    for (const std::string& family : families) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    }
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(textFace));
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -101,17 +110,35 @@ bool findCoveringFace(std::initializer_list<std::string> families, std::string& 
     return found;
 }
 
-// The named face when it is installed, else the Japanese Gothic, else any face that shows the
-// texts.
-bool chooseFaceFile(std::string_view faceName, std::string& file, int& index) {
-    return FcInit() && findCoveringFace({utf8FromCp932(faceName), fallbackFace}, file, index);
+// The face both fonts share, found and opened by the first of them.
+std::weak_ptr<SharedFace> openFace;
+
+std::shared_ptr<SharedFace> sharedFace(std::string& why) {
+    if (std::shared_ptr<SharedFace> open = openFace.lock()) {
+        return open;
+    }
+    std::string file;
+    int index = 0;
+    if (!FcInit() || !findCoveringFace(file, index)) {
+        why = "no font: no installed font has the Japanese texts' characters; install "
+              "fonts-ipafont-gothic or any Japanese font";
+        return nullptr;
+    }
+    auto shared = std::make_shared<SharedFace>();
+    if (FT_Init_FreeType(&shared->library) != 0 ||
+        FT_New_Face(shared->library, file.c_str(), index, &shared->face) != 0) {
+        why = "no font: FreeType cannot open " + file;
+        return nullptr;
+    }
+    openFace = shared;
+    return shared;
 }
 
 // A positive height is the cell (ascent plus descent), a negative one the em, as the font
 // calls take them. The ascent and descent are the face's horizontal header's, which is what
 // sizes the Windows build's text (IPAGothic at height 14 is drawn at 14 pixels per em there).
 void sizeFace(FontObject& font, std::int32_t height) {
-    FT_Face face = font.face;
+    FT_Face face = font.shared->face;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     const double unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1000;
     const double ascentUnits = face->ascender;
@@ -134,10 +161,12 @@ const Glyph& glyphOf(FontObject& font, char32_t codePoint) {
         return known->second;
     }
     Glyph glyph;
-    const FT_UInt index = FT_Get_Char_Index(font.face, codePoint);
-    if (FT_Load_Glyph(font.face, index, FT_LOAD_DEFAULT) == 0 &&
-        FT_Render_Glyph(font.face->glyph, FT_RENDER_MODE_NORMAL) == 0) {
-        const FT_GlyphSlot slot = font.face->glyph;
+    FT_Activate_Size(font.size);
+    FT_Face face = font.shared->face;
+    const FT_UInt index = FT_Get_Char_Index(face, codePoint);
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) == 0 &&
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) == 0) {
+        const FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
         glyph.left = slot->bitmap_left;
         glyph.top = -slot->bitmap_top;
@@ -190,31 +219,24 @@ std::vector<PlacedGlyph> placeGlyphs(FontObject& font, std::string_view text) {
 
 } // namespace
 
-FontObject* openFont(std::string_view faceName, int height, std::string& why) {
-    std::string file;
-    int index = 0;
-    if (!chooseFaceFile(faceName, file, index)) {
-        why = "no font: no installed font has the Japanese texts' characters; install "
-              "fonts-ipafont-gothic or any Japanese font";
+FontObject* openFont(int height, std::string& why) {
+    std::shared_ptr<SharedFace> shared = sharedFace(why);
+    if (!shared) {
         return nullptr;
     }
     auto font = std::make_unique<FontObject>();
-    if (FT_Init_FreeType(&font->library) != 0) {
-        why = "no font: FreeType does not start";
+    if (FT_New_Size(shared->face, &font->size) != 0) {
+        why = "no font: FreeType cannot size the face";
         return nullptr;
     }
-    if (FT_New_Face(font->library, file.c_str(), index, &font->face) != 0) {
-        FT_Done_FreeType(font->library);
-        why = "no font: FreeType cannot open " + file;
-        return nullptr;
-    }
+    font->shared = std::move(shared);
+    FT_Activate_Size(font->size);
     sizeFace(*font, height);
     return font.release();
 }
 
 void closeFont(FontObject* font) {
-    FT_Done_Face(font->face);
-    FT_Done_FreeType(font->library);
+    FT_Done_Size(font->size);
     delete font;
 }
 

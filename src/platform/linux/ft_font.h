@@ -9,11 +9,11 @@
 
 struct FontObject;
 
-// Opens the named face (code page 932) when it is installed, or the Japanese Gothic fallback,
-// or else any face that has every character of the viewer's texts. A positive height is the
-// cell (ascent plus descent), a negative one the em, as GDI sizes a font. Null, with the
-// reason, when no installed face has them all or none can be opened.
-FontObject* openFont(std::string_view faceName, int height, std::string& why);
+// Opens the Japanese Gothic, or else any face that has every character of the viewer's texts,
+// at the height: a positive one is the cell (ascent plus descent), a negative one the em, as
+// GDI sizes a font. Every font open at once shares one face. Null, with the reason, when no
+// installed face has them all or none can be opened.
+FontObject* openFont(int height, std::string& why);
 
 void closeFont(FontObject* font);
 

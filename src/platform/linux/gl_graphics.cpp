@@ -1,7 +1,7 @@
 // OpenGL graphics: implements the device, frame, light and camera verbs of gfx/graphics.h
 // (setUpGraphics, releaseGraphics, beginFrame, endFrame, restoreGraphics, setLight,
 // setViewMatrix, setProjectionMatrix). The device is an OpenGL 3.3 core context on the SDL
-// window with the off-screen picture (gl_graphics.h), the lit and screen programs and the text
+// window, drawn into straight (gl_graphics.h), with the lit and screen programs and the text
 // font; gl_meshes.cpp, gl_textures.cpp, gl_screen.cpp and gl_text.cpp do the drawing. There is
 // no input object to make: SDL reads the keys. Links SDL2 and libepoxy.
 
@@ -30,38 +30,8 @@ bool unpaced = false;
 std::uint64_t secondStarted = 0;
 int framesThisSecond = 0;
 
-Matrix identity() {
-    Matrix matrix{};
-    for (int i = 0; i < 4; ++i) {
-        matrix.m[i][i] = 1.0f;
-    }
-    return matrix;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Set-up
-
-bool createPicture(int width, int height) {
-    picture.width = width;
-    picture.height = height;
-    glGenFramebuffers(1, &picture.frameBuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
-    glGenRenderbuffers(1, &picture.colorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, picture.colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              picture.colorBuffer);
-    glGenRenderbuffers(1, &picture.depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, picture.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                              picture.depthBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        noteStartUpFailure("OpenGL cannot draw into an off-screen frame buffer");
-        return false;
-    }
-    return true;
-}
 
 // What no verb changes: Direct3D's less-or-equal depth test, clockwise front faces with
 // counter-clockwise ones culled, no dithering, and rows of texels packed without padding.
@@ -166,10 +136,11 @@ void paceFrame() {
 // The device
 
 bool setUpGraphics(WindowHandle windowHandle, int width, int height) {
-    litScene.view = identity();
-    litScene.projection = identity();
-    return createContext(windowHandle) && createPicture(width, height) &&
-           buildLitProgram(litScene.program) && setUpScreenDrawing(width, height) && openTextFont();
+    matrixIdentity(litScene.view);
+    matrixIdentity(litScene.projection);
+    picture = {width, height};
+    return createContext(windowHandle) && buildLitProgram(litScene.program) &&
+           setUpScreenDrawing(width, height) && openTextFont();
 }
 
 // What was made in the context goes before the context; the window itself stays until the
@@ -182,16 +153,12 @@ void releaseGraphics() {
     releaseScreenDrawing();
     glDeleteProgram(litScene.program.name);
     litScene = {};
-    glDeleteRenderbuffers(1, &picture.colorBuffer);
-    glDeleteRenderbuffers(1, &picture.depthBuffer);
-    glDeleteFramebuffers(1, &picture.frameBuffer);
     picture = {};
     SDL_GL_DeleteContext(context);
     context = nullptr;
 }
 
 void beginFrame(std::uint32_t clearColor) {
-    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
     glViewport(0, 0, picture.width, picture.height);
     glClearColor(static_cast<float>((clearColor >> 16) & 0xFF) / 255.0f,
                  static_cast<float>((clearColor >> 8) & 0xFF) / 255.0f,
@@ -202,16 +169,12 @@ void beginFrame(std::uint32_t clearColor) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The capture button goes into the picture before it is copied, so a capture of its area
-// shows it; the picture then holds the presented frame until the next clear, for the capture.
+// The capture button goes into the picture before the filter's area is kept, so a capture of
+// its area shows it.
 bool endFrame() {
     drawCaptureButton();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, picture.frameBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    keepFilterArea();
     SDL_GL_SwapWindow(window);
-    glBindFramebuffer(GL_FRAMEBUFFER, picture.frameBuffer);
     if (unpaced) {
         countFrame();
     } else {

@@ -1,14 +1,14 @@
-// What the gl_*.cpp files share: the picture the frame is drawn into, the scene the meshes are
-// lit and seen by, textures, and the drawing helpers that lie below their users (quads in
-// gl_screen.cpp, texts in gl_text.cpp), so that the frame's end can draw the capture button
-// without any file calling back into one that calls it.
+// What the gl_*.cpp files share: the picture's size, the scene the meshes are lit and seen by,
+// textures, and the drawing helpers that lie below their users (quads in gl_screen.cpp, texts
+// in gl_text.cpp), so that the frame's end can draw the capture button without any file calling
+// back into one that calls it.
 //
-// The picture is drawn into an off-screen frame buffer (8 bits per colour channel and a 16-bit
-// depth buffer) and copied to the window at the frame's end. The Windows build asks Direct3D
-// for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than rounds into
-// that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it is here too.
-// That frame buffer then holds the last presented frame until the next clear, which is what a
-// capture reads.
+// The picture is drawn straight into the window's back buffer: 8 bits per colour channel and a
+// depth buffer of at least 16 bits (the window system may give more). The Windows build asks
+// Direct3D for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than
+// rounds into that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it
+// is here too. The back buffer's contents are gone after the swap, so the frame's end keeps
+// the area under the filter for a capture first (gl_screen_grab.cpp).
 #pragma once
 
 #include "gfx/graphics.h"
@@ -23,9 +23,8 @@ struct TextureObject {
     GLuint name = 0;
 };
 
-// The picture and its size in pixels (gl_graphics.cpp).
+// The picture's size in pixels (gl_graphics.cpp).
 struct Picture {
-    GLuint frameBuffer = 0, colorBuffer = 0, depthBuffer = 0;
     int width = 0, height = 0;
 };
 
@@ -46,6 +45,10 @@ extern LitScene litScene;
 // while an edge on an integer coordinate never falls exactly on a sample, so coverage does
 // not hang on the rasteriser's tie-breaking rule.
 constexpr float pixelCentreShift = 0.5f - 1.0f / 128.0f;
+
+// gl_screen_grab.cpp: reads the area under the filter from the picture about to be presented,
+// for a capture before the next frame.
+void keepFilterArea();
 
 // gl_textures.cpp: a texture from ARGB words, top row first, scaled down to fit when it is
 // larger than the renderer's largest texture; null when the renderer cannot make it.

@@ -1,52 +1,68 @@
-// Linux screen grab for the capture: reads the area under the filter from the last presented
-// frame, which the picture's frame buffer still holds (gl_graphics.h), not from the desktop, so
-// windows in front of the viewer never enter a capture. OpenGL's rows run bottom-up and, packed
-// with a 4-byte alignment, are padded exactly as BMP rows are, so the read fills the BMP rows
-// directly. Pixels outside the picture are black. Links libepoxy.
+// Linux screen grab for the capture: hands over the area under the filter as the last presented
+// frame showed it, not the desktop, so windows in front of the viewer never enter a capture.
+// The frame is drawn straight into the window's back buffer, whose contents the swap gives
+// away, so the frame's end keeps the part of the filter's area inside the picture just before
+// it (keepFilterArea). A capture asks for that same area: the capture key is read before the
+// keys that move or size the filter. Pixels outside the picture are black. Links libepoxy.
 
 #include "capture/screen_grab.h"
 
 #include "capture/bmp_image.h"
 #include "gl_graphics.h"
+#include "state/viewer_state.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-constexpr int bmpRowAlignment = 4;
+constexpr int bytesPerPixel = 3;
+
+// The filter's area as the last frame drew it, and its part inside the picture (client pixels,
+// y downward) as tightly packed blue-green-red rows, bottom row first as OpenGL reads them.
+struct KeptArea {
+    ClientArea area{};
+    long left = 0, top = 0, right = 0, bottom = 0;
+    std::vector<std::uint8_t> rows;
+};
+
+KeptArea kept;
 
 } // namespace
 
-void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
-    if (picture.frameBuffer == 0) {
-        return;
-    }
-    const std::optional<std::uint32_t> imageSize = bmpImageSize(area.width, area.height);
-    if (!imageSize) {
-        return;
-    }
-    std::memset(pixelRows, 0, *imageSize);
+void keepFilterArea() {
+    kept.area = {viewerState.filterX, viewerState.filterY, viewerState.filterWidth,
+                 viewerState.filterHeight};
+    // An area wholly outside the picture keeps an empty rectangle, and no rows.
+    kept.left = std::max<long>(kept.area.x, 0);
+    kept.top = std::max<long>(kept.area.y, 0);
+    kept.right = std::max(kept.left, std::min<long>(kept.area.x + kept.area.width, picture.width));
+    kept.bottom =
+        std::max(kept.top, std::min<long>(kept.area.y + kept.area.height, picture.height));
+    kept.rows.resize(static_cast<std::size_t>(kept.right - kept.left) * bytesPerPixel *
+                     static_cast<std::size_t>(kept.bottom - kept.top));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(static_cast<GLint>(kept.left), static_cast<GLint>(picture.height - kept.bottom),
+                 static_cast<GLsizei>(kept.right - kept.left),
+                 static_cast<GLsizei>(kept.bottom - kept.top), GL_BGR, GL_UNSIGNED_BYTE,
+                 kept.rows.data());
+}
 
-    // The part of the area inside the picture, in client pixels (y downward).
-    const long left = std::max<long>(area.x, 0);
-    const long top = std::max<long>(area.y, 0);
-    const long right = std::min<long>(static_cast<long>(area.x) + area.width, picture.width);
-    const long bottom = std::min<long>(static_cast<long>(area.y) + area.height, picture.height);
-    if (left >= right || top >= bottom) {
+// Row 0 of the file is the area's bottom row, as is row 0 of the kept rows after the rows of
+// the area below the picture. The rows arrive zeroed, which is black outside the picture.
+void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+    if (area != kept.area || kept.rows.empty()) {
         return;
     }
-    // Row 0 of the file is the area's bottom row; OpenGL's row 0 is the picture's bottom row.
-    const long skipRows = static_cast<long>(area.y) + area.height - bottom;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, picture.frameBuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, bmpRowAlignment);
-    glPixelStorei(GL_PACK_ROW_LENGTH, area.width);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, static_cast<GLint>(left - area.x));
-    glPixelStorei(GL_PACK_SKIP_ROWS, static_cast<GLint>(skipRows));
-    glReadPixels(static_cast<GLint>(left), static_cast<GLint>(picture.height - bottom),
-                 static_cast<GLsizei>(right - left), static_cast<GLsizei>(bottom - top), GL_BGR,
-                 GL_UNSIGNED_BYTE, pixelRows);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    const std::size_t keptRowLength =
+        static_cast<std::size_t>(kept.right - kept.left) * bytesPerPixel;
+    const std::size_t fileRowLength = paddedRowLength(area.width);
+    const long rowsBelow = static_cast<long>(area.y) + area.height - kept.bottom;
+    for (long row = 0; row < kept.bottom - kept.top; ++row) {
+        std::memcpy(pixelRows + static_cast<std::size_t>(rowsBelow + row) * fileRowLength +
+                        static_cast<std::size_t>(kept.left - area.x) * bytesPerPixel,
+                    kept.rows.data() + static_cast<std::size_t>(row) * keptRowLength,
+                    keptRowLength);
+    }
 }

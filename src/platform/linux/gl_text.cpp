@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int textFontHeight = 14;
-constexpr const char* textFontFace = ""; // none named: the Japanese Gothic
 
 // A font and the textures of the texts last drawn in it.
 struct TextFont {
@@ -59,7 +58,7 @@ void closeFontAndTexts(TextFont& font) {
 
 bool openTextFont() {
     std::string why;
-    textFont.font = openFont(textFontFace, textFontHeight, why);
+    textFont.font = openFont(textFontHeight, why);
     if (textFont.font == nullptr) {
         noteStartUpFailure(why);
         return false;
@@ -71,10 +70,11 @@ void closeTextFont() {
     closeFontAndTexts(textFont);
 }
 
-// Without its font the button has no caption, and the viewer runs on.
+// The caption is drawn in the texts' face at the button's size (one face to find and open at
+// start-up). Without its font the button has no caption, and the viewer runs on.
 void openButtonFont() {
     std::string why;
-    buttonFont.font = openFont(window_layout::buttonFontFace, window_layout::buttonFontHeight, why);
+    buttonFont.font = openFont(window_layout::buttonFontHeight, why);
 }
 
 void closeButtonFont() {
