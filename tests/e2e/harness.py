@@ -304,15 +304,18 @@ class Session:
                 return pid
         raise RuntimeError("no process runs " + self.exe)
 
-    def start(self, search=None):
+    def start(self, search=None, steady=True):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
-        or else by its title, and a steady picture; under Wine, checks that the viewer mapped
-        D3DX (which it loads at start-up when it can) exactly when Wine offers it."""
+        or else by its title, and (unless a benchmark times it itself) a steady picture; under
+        Wine, checks that the viewer mapped D3DX (which it loads at start-up when it can)
+        exactly when Wine offers it."""
         self.proc = self.launch([self.exe])
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
         # Wine draws the picture into a child window; its drawing damages the titled one too.
         self.x.watch(self.window)
+        if not steady:
+            return self
         self.wait_for_steady_picture()
         loaded = self.wine and b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
         if self.wine and loaded != self.d3dx:
