@@ -140,7 +140,7 @@ bool setUpGraphics(WindowHandle windowHandle, int width, int height) {
     matrixIdentity(litScene.projection);
     picture = {width, height};
     return createContext(windowHandle) && buildLitProgram(litScene.program) &&
-           setUpScreenDrawing(width, height) && openTextFont();
+           setUpScreenDrawing() && openTextFont();
 }
 
 // What was made in the context goes before the context; the window itself stays until the

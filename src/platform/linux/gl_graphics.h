@@ -54,9 +54,9 @@ void keepFilterArea();
 // larger than the renderer's largest texture; null when the renderer cannot make it.
 TextureObject* createTextureFromTexels(const std::uint32_t* argb, int width, int height);
 
-// gl_screen.cpp: the screen program and the platform's own quad buffer for a picture of the
-// size; false when the program does not build.
-bool setUpScreenDrawing(int width, int height);
+// gl_screen.cpp: the screen program and the platform's own quad buffer for the picture; false
+// when the program does not build.
+bool setUpScreenDrawing();
 void releaseScreenDrawing();
 // Blends the quad over the picture as drawScreenQuad does, through the platform's own buffer.
 void drawPlatformQuad(const ScreenQuad& quad, const TextureObject* texture);

@@ -16,8 +16,6 @@ struct QuadBufferObject {
 namespace {
 
 ScreenProgram program;
-float pictureWidth = 0.0f;
-float pictureHeight = 0.0f;
 QuadBufferObject* ownQuads = nullptr;
 
 void setVertexLayout() {
@@ -54,7 +52,8 @@ bool drawQuad(const QuadBufferObject& buffer, const ScreenQuad& quad,
         return false;
     }
     glUseProgram(program.name);
-    glUniform2f(program.pictureSize, pictureWidth, pictureHeight);
+    glUniform2f(program.pictureSize, static_cast<float>(picture.width),
+                static_cast<float>(picture.height));
     glUniform1f(program.pixelOffset, pixelCentreShift);
     glUniform1i(program.hasTexture, texture != nullptr);
     glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->name : 0);
@@ -68,9 +67,7 @@ bool drawQuad(const QuadBufferObject& buffer, const ScreenQuad& quad,
 
 } // namespace
 
-bool setUpScreenDrawing(int width, int height) {
-    pictureWidth = static_cast<float>(width);
-    pictureHeight = static_cast<float>(height);
+bool setUpScreenDrawing() {
     if (!buildScreenProgram(program)) {
         return false;
     }

@@ -26,9 +26,12 @@ ID3DXFont* textFont = nullptr;
 ID3DXSprite* textSprite = nullptr;
 bool textSpriteBegun = false;
 
-// Without D3DX: our font and the textures of the last texts drawn.
+// Without D3DX: our font, the textures of the last texts drawn, and a block of the states a
+// text's quad sets, which holds their values from before each quad. A state block must go
+// before a reset, like the default pool: it is recorded again after it.
 GdiFont* gdiFont = nullptr;
 TextCache textCache;
+IDirect3DStateBlock9* statesBeforeQuad = nullptr;
 
 template <typename Object> void releaseIfMade(Object*& object) {
     if (object != nullptr) {
@@ -81,15 +84,6 @@ void drawWithD3dx(int x, int y, const char* text, D3DCOLOR color) {
 // ---------------------------------------------------------------------------------------------
 // Our font
 
-HRESULT createGdiFont() {
-    LOGFONTW description{};
-    description.lfHeight = textFontHeight;
-    description.lfWeight = fontWeightNormal;
-    description.lfCharSet = shiftJisCharset;
-    gdiFont = openGdiFont(description);
-    return gdiFont != nullptr ? D3D_OK : E_FAIL;
-}
-
 // The texture of the laid-out text; none for a text that covers no pixel or when it cannot be
 // made.
 CachedText makeCachedText(const char* text) {
@@ -136,20 +130,38 @@ void setQuadStates(IDirect3DTexture9* texture) {
     device->SetStreamSource(0, nullptr, 0, 0); // DrawPrimitiveUP unsets it: recorded to be put back
 }
 
-// The states the quad sets are recorded into a block that then captures their present values,
-// so that applying it after the draw puts exactly those back.
-void drawQuadAndRestoreStates(const ScreenQuad& quad, IDirect3DTexture9* texture) {
-    IDirect3DStateBlock9* previous = nullptr;
+// Records, once, the states the quad sets into a block; without it no text is drawn.
+void recordStatesBeforeQuad() {
     device->BeginStateBlock();
-    setQuadStates(texture);
-    if (FAILED(device->EndStateBlock(&previous))) {
+    setQuadStates(nullptr);
+    if (FAILED(device->EndStateBlock(&statesBeforeQuad))) {
+        statesBeforeQuad = nullptr;
+    }
+}
+
+// The block captures the present values of the quad's states, so that applying it after the
+// draw puts exactly those back.
+void drawQuadAndRestoreStates(const ScreenQuad& quad, IDirect3DTexture9* texture) {
+    if (statesBeforeQuad == nullptr) {
         return;
     }
-    previous->Capture();
+    statesBeforeQuad->Capture();
     setQuadStates(texture);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex));
-    previous->Apply();
-    previous->Release();
+    statesBeforeQuad->Apply();
+}
+
+HRESULT createGdiFont() {
+    LOGFONTW description{};
+    description.lfHeight = textFontHeight;
+    description.lfWeight = fontWeightNormal;
+    description.lfCharSet = shiftJisCharset;
+    gdiFont = openGdiFont(description);
+    if (gdiFont == nullptr) {
+        return E_FAIL;
+    }
+    recordStatesBeforeQuad();
+    return D3D_OK;
 }
 
 void drawWithGdi(int x, int y, const char* text, D3DCOLOR color) {
@@ -185,6 +197,7 @@ void releaseTextFont() {
         closeGdiFont(gdiFont);
         gdiFont = nullptr;
     }
+    releaseIfMade(statesBeforeQuad);
     releaseIfMade(textSprite);
     releaseIfMade(textFont);
 }
@@ -196,8 +209,8 @@ void endTextBatch() {
     }
 }
 
-// Our font keeps nothing in the default pool: only D3DX's has anything to give back.
 void textFontOnLostDevice() {
+    releaseIfMade(statesBeforeQuad);
     if (textSprite != nullptr) {
         textSprite->OnLostDevice();
     }
@@ -207,6 +220,9 @@ void textFontOnLostDevice() {
 }
 
 void textFontOnResetDevice() {
+    if (gdiFont != nullptr) {
+        recordStatesBeforeQuad();
+    }
     if (textSprite != nullptr) {
         textSprite->OnResetDevice();
     }
