@@ -57,6 +57,22 @@ class NativeViewer(unittest.TestCase):
             s.hold_until(letter, lambda: s.capture()[1 + shrunk] < before[shrunk])
             self.assertEqual(before[1 - shrunk], s.capture()[2 - shrunk], "only one side changed")
 
+    def test_letter_keys_follow_a_layout_group_locked_while_running(self):
+        """Desktops switch layouts by locking another group of one keymap (us,fr), with no
+        new keymap loaded. The harness names keys by the first group, so "q" is the key that
+        types "a" once the French group is locked: it moves the filter, and a viewer that kept
+        the US group would narrow it instead."""
+        s = harness.Session(self)
+        subprocess.run(["setxkbmap", "-display", s.display, "-layout", "us,fr"], env=s.env,
+                       check=True)
+        s.start()
+        # Before the lock: the server tells every client that the keymap changed when the
+        # first key of the harness's (XTest) keyboard arrives, and that must not come after.
+        before = s.capture()
+        s.x.lock_group(1)
+        s.hold_until("q", lambda: s.capture()[3].rgb != before[3].rgb)
+        self.assertEqual(before[1:3], s.capture()[1:3], "moved, not resized")
+
     def test_button_is_drawn_raised_with_its_caption(self):
         s = harness.Session(self).start()
         button = s.picture(*BUTTON)

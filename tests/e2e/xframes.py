@@ -69,6 +69,7 @@ class _Xlib:
                  [p, ctypes.c_ubyte, i, ctypes.POINTER(i)]),
                 (x11, "XkbKeysymToModifiers", ctypes.c_uint, [p, ul]),
                 (x11, "XkbLockModifiers", i, [p, ctypes.c_uint, ctypes.c_uint, ctypes.c_uint]),
+                (x11, "XkbLockGroup", i, [p, ctypes.c_uint, ctypes.c_uint]),
                 (damage, "XDamageQueryExtension", i, [p, ctypes.POINTER(i),
                                                       ctypes.POINTER(i)]),
                 (damage, "XDamageCreate", ul, [p, ul, i]),
@@ -130,6 +131,12 @@ class Connection:
         keys they stand for with Num Lock off."""
         mask = self.x.XkbKeysymToModifiers(self.display, self.x.XStringToKeysym(b"Num_Lock"))
         self.x.XkbLockModifiers(self.display, USE_CORE_KEYBOARD, mask, mask)
+        self.x.XSync(self.display, 0)
+
+    def lock_group(self, group):
+        """Makes the keymap's group (0 for the first layout) the active one, as a desktop's
+        layout switch does: the keymap itself stays as it is."""
+        self.x.XkbLockGroup(self.display, USE_CORE_KEYBOARD, group)
         self.x.XSync(self.display, 0)
 
     def keycode(self, keysym):

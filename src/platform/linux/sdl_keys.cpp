@@ -2,16 +2,19 @@
 // and main-keyboard digits are found through the current keyboard layout, as their Windows
 // virtual-key codes are, so the key that types "a" is A; the keypad, arrows, Page Up/Down,
 // Shift, Ctrl, Enter, Space and Escape are physical keys (scancodes). The layout is looked up
-// at every query, so a layout switched while the viewer runs takes effect at once.
+// at every query, so a layout switched while the viewer runs takes effect at once, whether a
+// new keymap was loaded or another group of the same keymap was locked.
 // SDL keeps one state, updated from the events the viewer has taken, so both queries read it.
 // Keys act only while the viewer's window has the keyboard focus: typing in another program
-// must not move the view or recolour the filter. Links SDL2.
+// must not move the view or recolour the filter. Links SDL2 and Xlib.
 
 #include "state/key_state_source.h"
 
 #include "linux_platform.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/XKBlib.h>
 
 #include <array>
 
@@ -97,6 +100,48 @@ bool isDown(const Uint8* state, int virtualKey) {
     return false;
 }
 
+// ---- The layout group on X11
+
+// SDL reads the X keymap for the group (layout) active at start-up, and again only when the
+// server announces a new keymap (MappingNotify, as setxkbmap sends). A desktop's layout switch
+// locks another group of the same keymap and announces nothing, so SDL's key codes would stay
+// those of the old layout. When the group has changed, SDL is handed a MappingNotify on its own
+// connection; it reads the keymap again, for the new group, when it next takes its events.
+
+Display* sdlX11Display() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (sdlMainWindow() == nullptr || !SDL_GetWindowWMInfo(sdlMainWindow(), &info) ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return info.info.x11.display;
+}
+
+void followLayoutGroup() {
+    static int groupOfSdlKeymap = -1; // -1 until read: SDL's start-up keymap has the group then
+    Display* display = sdlX11Display();
+    XkbStateRec state;
+    if (display == nullptr || XkbGetState(display, XkbUseCoreKbd, &state) != Success) {
+        return;
+    }
+    if (groupOfSdlKeymap != -1 && state.group != groupOfSdlKeymap) {
+        XEvent keymapChanged{};
+        keymapChanged.xmapping.type = MappingNotify;
+        keymapChanged.xmapping.display = display;
+        keymapChanged.xmapping.request = MappingKeyboard;
+        int firstKeycode = 0;
+        int lastKeycode = 0;
+        XDisplayKeycodes(display, &firstKeycode, &lastKeycode);
+        keymapChanged.xmapping.first_keycode = firstKeycode;
+        keymapChanged.xmapping.count = lastKeycode - firstKeycode + 1;
+        XPutBackEvent(display, &keymapChanged);
+    }
+    groupOfSdlKeymap = state.group;
+}
+
+// ---- Key state
+
 bool viewerHasKeyboardFocus() {
     return sdlMainWindow() != nullptr && SDL_GetKeyboardFocus() == sdlMainWindow();
 }
@@ -107,8 +152,10 @@ bool isKeyDown(int virtualKey) {
 
 } // namespace
 
-// SDL's state is read in place, so there is nothing to take beforehand.
-void sampleKeyboard() {}
+// SDL's state is read in place; only a change of layout group needs noting once a poll.
+void sampleKeyboard() {
+    followLayoutGroup();
+}
 
 bool isKeyDownQueued(int virtualKey) {
     return isKeyDown(virtualKey);
