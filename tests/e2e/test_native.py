@@ -198,6 +198,7 @@ class NativeViewer(unittest.TestCase):
             """The top-level window titled as the viewer with no class: SDL's message window
             names itself in a form that xdotool's search does not read, and the viewer's own
             window (class "viewer") may show for a moment before the failure."""
+            self.assertIsNone(s.proc.poll(), "ended with no message window")
             tree = harness.run(["xwininfo", "-root", "-children"], s.env).decode()
             found = re.search(r'(0x[0-9a-f]+) "%s": \(\)' % harness.TITLE, tree)
             return found and int(found.group(1), 16)
