@@ -36,7 +36,7 @@ class DebPackage(unittest.TestCase):
         cls.deb = os.path.join(cls.work, debs[0])
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg-deb", "-x", cls.deb, cls.root], check=True)
-        cls.desktop = os.path.join(cls.root, "usr/share/applications/viewer.desktop")
+        cls.desktop = os.path.join(cls.root, "usr/share/applications/org.viewer_project.viewer.desktop")
         with open(cls.desktop, encoding="utf-8") as f:  # its one group's key=value lines
             cls.entry = dict(line.strip().split("=", 1) for line in f if "=" in line)
 
