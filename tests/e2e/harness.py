@@ -304,12 +304,12 @@ class Session:
                 return pid
         raise RuntimeError("no process runs " + self.exe)
 
-    def start(self, search=None, steady=True):
+    def start(self, search=None, steady=True, args=()):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
         or else by its title, and (unless a benchmark times it itself) a steady picture; under
         Wine, checks that the viewer mapped D3DX (which it loads at start-up when it can)
         exactly when Wine offers it."""
-        self.proc = self.launch([self.exe])
+        self.proc = self.launch([self.exe, *args])
         self.window = self.wait(lambda: self.find(search or ["--name", "^%s$" % TITLE]), 90,
                                 "no window")
         # Wine draws the picture into a child window; its drawing damages the titled one too.

@@ -1,7 +1,8 @@
 """Builds the native viewer's Debian package with CPack and checks it as a user would meet it:
 the files it installs, the dependencies it declares, its menu entry, and the installed viewer
 started from that entry's command on a virtual display, in the user's copy of the demo scene.
-Exit 77 when dpkg-deb, desktop-file-validate or the X tools are missing.
+It also passes the checks a distribution makes: lintian, AppStream's validator and man.
+Exit 77 when dpkg-deb, those checkers or the X tools are missing.
 
     python3 check_deb_package.py BUILD_DIR SCENE_DIR
 """
@@ -15,6 +16,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402
+
+APP_ID = "org.viewer_project.viewer"  # names the menu entry, the icon and the metainfo
 
 
 def deb_field(deb, name):
@@ -36,15 +39,28 @@ class DebPackage(unittest.TestCase):
         cls.deb = os.path.join(cls.work, debs[0])
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg-deb", "-x", cls.deb, cls.root], check=True)
-        cls.desktop = os.path.join(cls.root, "usr/share/applications/viewer.desktop")
+        cls.desktop = os.path.join(cls.root, "usr/share/applications/%s.desktop" % APP_ID)
         with open(cls.desktop, encoding="utf-8") as f:  # its one group's key=value lines
             cls.entry = dict(line.strip().split("=", 1) for line in f if "=" in line)
 
-    def test_installs_the_captures_folder_empty(self):
-        """The programs, the scene's files, the entry and the icon are met by the tests below:
-        the menu command runs both programs in a copy of the installed scene."""
-        folder = os.path.join(self.root, "usr/share/viewer/demo", harness.CAPTURE_FOLDER)
-        self.assertEqual([], os.listdir(folder), "earlier runs' captures are not in the scene")
+    def test_passes_lintian_appstream_and_man(self):
+        """Info tags fail too: they hold the hardening, the strip and no empty folder."""
+        lintian = subprocess.run(["lintian", "--pedantic", "--display-info", "--fail-on",
+                                  "error,warning,info", self.deb], capture_output=True, text=True)
+        self.assertEqual((lintian.returncode, lintian.stdout), (0, ""))
+        metainfo = "usr/share/metainfo/%s.metainfo.xml" % APP_ID
+        appstream = subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net",
+                                    os.path.join(self.root, metainfo)], capture_output=True,
+                                   text=True)
+        self.assertEqual((appstream.returncode, appstream.stdout.strip()),
+                         (0, "✔ Validation was successful."))
+        for page in ("viewer.1.gz", "viewer-demo.1.gz"):
+            man = subprocess.run(["man", "--warnings", "-l",
+                                  os.path.join(self.root, "usr/share/man/man1", page)],
+                                 capture_output=True, text=True,
+                                 env=dict(os.environ, LC_ALL="C.UTF-8"))
+            self.assertEqual(man.stderr, "")
+            self.assertIn("EXIT STATUS", man.stdout)
 
     def test_declares_the_libraries_the_driver_and_a_japanese_font(self):
         depends = deb_field(self.deb, "Depends")
@@ -62,26 +78,31 @@ class DebPackage(unittest.TestCase):
         self.assertTrue(os.path.isfile(os.path.join(self.root, icon)), icon)
 
     def test_menu_command_draws_the_demo_scene_from_a_copy_of_its_own(self):
-        data = os.path.join(self.work, "data")
-        command = os.path.join(self.root, "usr/bin", self.entry["Exec"])
+        home = os.path.join(self.work, "home")
+        program, *args = self.entry["Exec"].split()
+        command = os.path.join(self.root, "usr/bin", program)
         with harness.Session(None, scene, os.path.join(build, "viewer")) as built:
             expected = built.start().picture()
             self.assertEqual(built.quit(), 0)
-        with harness.Session(None, None, command, env={"XDG_DATA_HOME": data}) as installed:
-            picture = installed.start().picture()
+        with harness.Session(None, None, command, env={"HOME": home}) as installed:
+            picture = installed.start(args=args).picture()
             differences = [abs(x - y) for x, y in zip(picture.rgb, expected.rgb)]
             self.assertLess(sum(differences) / len(differences), 0.5, "mean difference")
-            copy = os.path.join(data, "viewer", "demo")
-            self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(scene)))
+            copy = os.path.join(home, "Pictures", "ビューア")  # no pictures folder configured
+            shipped = os.path.join(self.root, "usr/share/viewer/demo")
+            self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(shipped)))
 
             captures = os.path.join(copy, harness.CAPTURE_FOLDER)
-            installed.hold_until("Return", lambda: os.listdir(captures))
-            window_class = harness.run(["xprop", "-id", str(installed.window), "WM_CLASS"],
-                                       installed.env).decode()
-            self.assertIn('"%s"' % self.entry["StartupWMClass"], window_class)
+            installed.hold_until("Return",
+                                 lambda: os.path.isdir(captures) and os.listdir(captures))
+            window = harness.run(["xprop", "-id", str(installed.window), "WM_CLASS",
+                                  "_NET_WM_ICON"], installed.env).decode()
+            self.assertIn('"%s"' % self.entry["StartupWMClass"], window)
+            self.assertIn("Icon (64 x 64)", window)  # the icon's artwork at its own size
             self.assertEqual(installed.quit(), 0)
 
 
 if __name__ == "__main__":
     build, scene = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    harness.run_cases(("dpkg-deb", "desktop-file-validate", "xprop"), sys.argv[3:])
+    harness.run_cases(("dpkg-deb", "desktop-file-validate", "lintian", "appstreamcli", "man",
+                       "xprop"), sys.argv[3:])

@@ -2,8 +2,8 @@
 // from the core's code page 932 title, with exactly the picture's client size and an OpenGL
 // surface; the capture button, drawn into the picture (gl_screen.cpp, gl_text.cpp); and
 // the window's events, handed to the portable message handling as the Windows window procedure
-// hands its messages (close, the first path of a drop of files, a click on the button). Links
-// SDL2.
+// hands its messages (close, the first path of a drop of files, a click on the button); and
+// the window's icon, the package's icon artwork drawn by the build. Links SDL2 and stb.
 
 #include "window/main_window.h"
 
@@ -15,10 +15,16 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <stb_image.h>
+
+#include "window_icon_png.h"
 
 #include <string>
 
 namespace {
+
+// The reverse-DNS id of the menu entry, its icon and the software centres' metainfo.
+constexpr const char* appId = "org.viewer_project.viewer";
 
 SDL_Window* window = nullptr;
 bool closing = false;
@@ -102,6 +108,27 @@ void setUtf8WindowName(const std::string& title) {
     XFlush(display);
 }
 
+// The task bar and the window switcher show the same picture as the menu entry. Wayland
+// takes the icon from the entry itself, named by the app id; X11 from the window
+// (_NET_WM_ICON).
+void setWindowIcon() {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* pixels =
+        stbi_load_from_memory(windowIconPng, sizeof windowIconPng, &width, &height, &channels, 4);
+    if (pixels == nullptr) {
+        return;
+    }
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, width, height, 32, width * 4,
+                                                           SDL_PIXELFORMAT_RGBA32);
+    if (icon != nullptr) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+    stbi_image_free(pixels);
+}
+
 void closeOnce() {
     if (!closing) {
         closing = true;
@@ -117,10 +144,11 @@ bool startVideoOnADisplay() {
         SDL_SetHint(SDL_HINT_VIDEODRIVER,
                     SDL_getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
     }
-    // The window's class (X11) and app id (Wayland) name the menu entry, viewer.desktop,
-    // whatever the program file is called, so the desktop matches the window with its entry.
-    SDL_setenv("SDL_VIDEO_X11_WMCLASS", "viewer", 1);
-    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "viewer", 1);
+    // The window's class (X11) and app id (Wayland) name the menu entry,
+    // org.viewer_project.viewer.desktop, whatever the program file is called, so the desktop
+    // matches the window with its entry and its icon.
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", appId, 1);
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", appId, 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         noteStartUpFailure(std::string("no display: ") + SDL_GetError());
         return false;
@@ -169,6 +197,7 @@ void createMainWindow() {
         return;
     }
     setUtf8WindowName(title);
+    setWindowIcon();
     mainWindow = window;
     openButtonFont();
 }
