@@ -5,6 +5,7 @@
 //
 //   setUpGraphics / releaseGraphics    the device for the window, the text font, the input object
 //   beginFrame / endFrame              one picture: opened and cleared, then closed and presented
+//                                      with the area a capture may read
 //   restoreGraphics                    after a lost device: true once it draws again
 //   setLight                           the one directional light of the scene
 //   setViewMatrix / setProjectionMatrix the camera, for the meshes drawn after it
@@ -119,9 +120,10 @@ void releaseGraphics();
 // Opens the frame and clears the picture to the colour (ARGB) and the depth to the farthest.
 void beginFrame(std::uint32_t clearColor);
 
-// Closes the frame and presents it. False when the device was lost: nothing draws until
-// restoreGraphics says it is back.
-bool endFrame();
+// Closes the frame and presents it, keeping what a capture of captureArea (the filter's area)
+// reads until the next frame: the native build copies those pixels before the picture is
+// gone. False when the device was lost: nothing draws until restoreGraphics says it is back.
+bool endFrame(const ClientArea& captureArea);
 
 // True once a lost device can draw again; what the device lost with it is then made again.
 bool restoreGraphics();

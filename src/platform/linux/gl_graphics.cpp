@@ -169,11 +169,11 @@ void beginFrame(std::uint32_t clearColor) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The capture button goes into the picture before the filter's area is kept, so a capture of
+// The capture button goes into the picture before the capture's area is kept, so a capture of
 // its area shows it.
-bool endFrame() {
+bool endFrame(const ClientArea& captureArea) {
     drawCaptureButton();
-    keepFilterArea();
+    keepCaptureArea(captureArea);
     SDL_GL_SwapWindow(window);
     if (unpaced) {
         countFrame();

@@ -8,7 +8,7 @@
 // Direct3D for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than
 // rounds into that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it
 // is here too. The back buffer's contents are gone after the swap, so the frame's end keeps
-// the area under the filter for a capture first (gl_screen_grab.cpp).
+// the area it is told (the filter's) for a capture first (gl_screen_grab.cpp).
 #pragma once
 
 #include "gfx/graphics.h"
@@ -46,9 +46,9 @@ extern LitScene litScene;
 // not hang on the rasteriser's tie-breaking rule.
 constexpr float pixelCentreShift = 0.5f - 1.0f / 128.0f;
 
-// gl_screen_grab.cpp: reads the area under the filter from the picture about to be presented,
-// for a capture before the next frame.
-void keepFilterArea();
+// gl_screen_grab.cpp: reads the area from the picture about to be presented, for a capture
+// before the next frame.
+void keepCaptureArea(const ClientArea& area);
 
 // gl_textures.cpp: a texture from ARGB words, top row first, scaled down to fit when it is
 // larger than the renderer's largest texture; null when the renderer cannot make it.

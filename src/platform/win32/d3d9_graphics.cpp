@@ -146,7 +146,8 @@ void beginFrame(std::uint32_t clearColor) {
 
 // A lost device must give back its default-pool objects before it can be reset: they go at
 // once, and come back with restoreGraphics.
-bool endFrame() {
+// The capture reads the screen itself (gdi_screen_grab.cpp), so nothing is kept for it here.
+bool endFrame(const ClientArea&) {
     endTextBatch();
     device->EndScene();
     const HRESULT result = device->Present(nullptr, nullptr, nullptr, nullptr);
