@@ -33,12 +33,10 @@ int framesThisSecond = 0;
 // ---------------------------------------------------------------------------------------------
 // Set-up
 
-// What no verb changes: Direct3D's less-or-equal depth test, clockwise front faces with
-// counter-clockwise ones culled, no dithering, and rows of texels packed without padding.
+// What no verb changes: Direct3D's less-or-equal depth test, back faces culled where culling
+// is on, no dithering, and rows of texels packed without padding.
 void setFixedState() {
     glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CW);
     glCullFace(GL_BACK);
     glDisable(GL_DITHER);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

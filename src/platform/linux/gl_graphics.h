@@ -40,10 +40,11 @@ struct LitScene {
 extern Picture picture;
 extern LitScene litScene;
 
-// Half a pixel, less 1/128: Direct3D 9 samples pixel centres at integer coordinates, OpenGL at
-// half-integers. Shifting everything by a little under half a pixel gives the Direct3D picture
-// while an edge on an integer coordinate never falls exactly on a sample, so coverage does
-// not hang on the rasteriser's tie-breaking rule.
+// Half a pixel, less 1/128, for the meshes: Direct3D 9 samples pixel centres at integer
+// coordinates, OpenGL at half-integers. Shifting the meshes by a little under half a pixel
+// gives the Direct3D picture while an edge on an integer coordinate never falls exactly on a
+// sample, so coverage does not hang on the rasteriser's tie-breaking rule. Screen quads need no
+// shift: their pixels are OpenGL's own.
 constexpr float pixelCentreShift = 0.5f - 1.0f / 128.0f;
 
 // gl_screen_grab.cpp: reads the area from the picture about to be presented, for a capture
