@@ -49,7 +49,7 @@ void timeCaptureOf(std::int32_t x, std::int32_t y, std::uint16_t width, std::uin
     const double readBack = medianMilliseconds([&] {
         grabScreenArea({x, y, width, height}, rows.get());
     });
-    const double kept = medianMilliseconds([] { keepFilterArea(); });
+    const double kept = medianMilliseconds([&] { keepCaptureArea({x, y, width, height}); });
     std::printf("capture %d x %d: median %.3f ms of %d; handing the kept pixels over alone: "
                 "median %.3f ms; keeping the area before each swap: median %.3f ms\n",
                 width, height, capture, runs, readBack, kept);

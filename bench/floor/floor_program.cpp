@@ -8,7 +8,7 @@
 // The button matters to the figures: under Wine a window with a child window has its picture
 // clipped on the way to the screen, which costs every frame.
 #include "platform/win32/device_threads.h"
-#include "window/window_layout.h"
+#include "platform/win32/win32_window_layout.h"
 
 #include <windows.h>
 
@@ -38,21 +38,21 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 HWND createWindow() {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = window_layout::classStyle;
+    windowClass.style = win32_layout::classStyle;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.lpszClassName = "FLOOR0";
     RegisterClassExA(&windowClass);
     RECT rect = {0, 0, window_layout::clientWidth, window_layout::clientHeight};
-    AdjustWindowRectEx(&rect, window_layout::style, FALSE, window_layout::extendedStyle);
+    AdjustWindowRectEx(&rect, win32_layout::style, FALSE, win32_layout::extendedStyle);
     // The viewer's title, so the same scripts find this window.
     const HWND window =
-        CreateWindowExA(window_layout::extendedStyle, "FLOOR0", window_layout::title,
-                        window_layout::style, CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left,
+        CreateWindowExA(win32_layout::extendedStyle, "FLOOR0", window_layout::title,
+                        win32_layout::style, CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left,
                         rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
     CreateWindowExA(0, "BUTTON", window_layout::captureButtonCaption,
-                    window_layout::captureButtonStyle, window_layout::captureButtonX,
+                    win32_layout::captureButtonStyle, window_layout::captureButtonX,
                     window_layout::captureButtonY, window_layout::captureButtonWidth,
                     window_layout::captureButtonHeight, window, nullptr, windowClass.hInstance,
                     nullptr);

@@ -25,8 +25,8 @@ struct CaptureImage {
 };
 
 // The image's pixel rows, zero-filled before the grab so that a failed grab gives black. No
-// image when the file could not hold it or its buffer cannot be had; the size is checked
-// before anything is allocated.
+// image when the file could not hold it, its buffer cannot be had (the size is checked before
+// anything is allocated) or the platform has no pixels for the area.
 std::optional<CaptureImage> grabFilterArea() {
     const std::uint16_t width = viewerState.filterWidth;
     const std::uint16_t height = viewerState.filterHeight;
@@ -38,7 +38,10 @@ std::optional<CaptureImage> grabFilterArea() {
     if (!pixelRows) {
         return std::nullopt;
     }
-    grabScreenArea({viewerState.filterX, viewerState.filterY, width, height}, pixelRows.get());
+    if (!grabScreenArea({viewerState.filterX, viewerState.filterY, width, height},
+                        pixelRows.get())) {
+        return std::nullopt;
+    }
     return CaptureImage{width, height, *imageSize, std::move(pixelRows)};
 }
 

@@ -1,10 +1,14 @@
 // The graphics the viewer draws with, in its own words. The core says what to draw; each
 // platform says how: src/platform/win32/ over Direct3D 9 (with D3DX 9 when it is installed,
-// our own mesh, texture and text code when not), src/platform/linux/ over OpenGL. Each platform
-// sets, for every verb, the state that verb needs. All calls come from the program's one thread.
+// our own mesh, texture and text code when not), src/platform/linux/ over OpenGL. Each verb
+// sets all the state it relies on, or puts back what it changed, so what it draws does not
+// hang on which verbs came before it (tests/e2e/draw_orders); each platform keeps its API's
+// conventions (Direct3D's pixel centres, OpenGL's depth range) to itself. All calls come from the
+// program's one thread.
 //
 //   setUpGraphics / releaseGraphics    the device for the window, the text font, the input object
 //   beginFrame / endFrame              one picture: opened and cleared, then closed and presented
+//                                      with the area a capture may read
 //   restoreGraphics                    after a lost device: true once it draws again
 //   setLight                           the one directional light of the scene
 //   setViewMatrix / setProjectionMatrix the camera, for the meshes drawn after it
@@ -20,7 +24,6 @@
 #include "window/main_window.h"
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,33 +67,28 @@ struct DirectionalLight {
     Vector direction;
 };
 
-// A corner of a quad given in screen pixels: position, depth 0 to 1, reciprocal w, ARGB colour
-// and texture coordinate, 28 bytes without gaps, as both platforms' buffers take it.
+// A corner of a quad in screen pixels, y downward, whole numbers on the edges between pixels
+// (the quad over the rectangle (x, y, width, height) covers exactly its pixels), with its ARGB
+// colour and texture coordinate. Each platform turns it into what its API draws.
 struct ScreenVertex {
     float x;
     float y;
-    float z;
-    float rhw;
     std::uint32_t color;
     float u;
     float v;
 };
 
-static_assert(sizeof(ScreenVertex) == 28 && offsetof(ScreenVertex, color) == 16 &&
-              offsetof(ScreenVertex, u) == 20);
-
-// Four corners in strip order: top left, top right, bottom left, bottom right, so that both
-// triangles run clockwise on the screen.
+// Four corners in strip order: top left, top right, bottom left, bottom right.
 using ScreenQuad = std::array<ScreenVertex, 4>;
 
-// The quad over the rectangle in the colour, nearest depth, its texture stretched from (0, 0)
-// to (right, bottom).
+// The quad over the rectangle in the colour, its texture stretched from (0, 0) to (right,
+// bottom).
 inline ScreenQuad screenQuad(float x, float y, float width, float height, std::uint32_t color,
                              float right = 1.0f, float bottom = 1.0f) {
-    return {{{x, y, 0.0f, 1.0f, color, 0.0f, 0.0f},
-             {x + width, y, 0.0f, 1.0f, color, right, 0.0f},
-             {x, y + height, 0.0f, 1.0f, color, 0.0f, bottom},
-             {x + width, y + height, 0.0f, 1.0f, color, right, bottom}}};
+    return {{{x, y, color, 0.0f, 0.0f},
+             {x + width, y, color, right, 0.0f},
+             {x, y + height, color, 0.0f, bottom},
+             {x + width, y + height, color, right, bottom}}};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -119,9 +117,10 @@ void releaseGraphics();
 // Opens the frame and clears the picture to the colour (ARGB) and the depth to the farthest.
 void beginFrame(std::uint32_t clearColor);
 
-// Closes the frame and presents it. False when the device was lost: nothing draws until
-// restoreGraphics says it is back.
-bool endFrame();
+// Closes the frame and presents it, keeping what a capture of captureArea (the filter's area)
+// reads until the next frame: the native build copies those pixels before the picture is
+// gone. False when the device was lost: nothing draws until restoreGraphics says it is back.
+bool endFrame(const ClientArea& captureArea);
 
 // True once a lost device can draw again; what the device lost with it is then made again.
 bool restoreGraphics();

@@ -67,5 +67,6 @@ void composeFrame() {
 bool renderFrame() {
     beginFrame(clearColor);
     composeFrame();
-    return endFrame();
+    return endFrame({viewerState.filterX, viewerState.filterY, viewerState.filterWidth,
+                     viewerState.filterHeight});
 }

@@ -2,8 +2,22 @@
 // platform operations its message handling asks for.
 #pragma once
 
+#include <cstdint>
+
 // An opaque platform window handle (HWND on Windows).
 using WindowHandle = void*;
+
+// A rectangle in client pixels of the main window, which are the picture's pixels. The origin
+// stays signed 32-bit: it may lie left of or above the client area, and on a monitor left of or
+// above the primary one its screen position is negative.
+struct ClientArea {
+    std::int32_t x;
+    std::int32_t y;
+    std::uint16_t width;
+    std::uint16_t height;
+
+    bool operator==(const ClientArea&) const = default;
+};
 
 // Set when the window receives its creation message; null until then.
 extern WindowHandle mainWindow;

@@ -39,7 +39,7 @@ using Bytes = std::vector<std::uint8_t>;
 std::map<std::string, Bytes> files;
 std::map<CaptureFile, std::string> openFiles;
 std::size_t writableBytes;
-bool creationFails, closesFail, grabFails;
+bool creationFails, closesFail, grabFails, areaNotKept;
 std::vector<ClientArea> grabbedAreas;
 int failureSignals;
 
@@ -51,14 +51,18 @@ Rgb screenPixel(std::int32_t x, std::int32_t y) {
 }
 } // namespace
 
-void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+bool grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
     grabbedAreas.push_back(area);
+    if (areaNotKept) {
+        return false;
+    }
     for (std::uint16_t y = 0; y < area.height && !grabFails; ++y) {
         for (std::uint16_t x = 0; x < area.width; ++x) {
             storeBmpPixel(pixelRows, area.width, area.height, x, y,
                           screenPixel(300 + area.x + x, 200 + area.y + y));
         }
     }
+    return true;
 }
 void createFolderIfMissing(const char*) {}
 NewFileResult createNewFile(const char* fileName, CaptureFile& file) {
@@ -114,7 +118,7 @@ class Capture : public ::testing::Test {
         openFiles.clear();
         grabbedAreas.clear();
         writableBytes = SIZE_MAX;
-        creationFails = closesFail = grabFails = largeBuffersFail = false;
+        creationFails = closesFail = grabFails = areaNotKept = largeBuffersFail = false;
         largestBuffer = 0;
         failureSignals = 0;
     }
@@ -214,24 +218,27 @@ TEST_F(Capture, FailedWritesCreationsAndClosesLeaveNoPartialFile) {
         writableBytes = writable;
         captureFilterArea();
     }
+    writableBytes = SIZE_MAX;
     creationFails = true;
     captureFilterArea();
     creationFails = false;
     closesFail = true;
     captureFilterArea();
-    EXPECT_TRUE(files.empty());
-    EXPECT_TRUE(openFiles.empty());
-    EXPECT_EQ(6, viewerState.captureCounter);
-    EXPECT_EQ(6, failureSignals) << "every capture that wrote no file is signalled";
-
     closesFail = false;
-    writableBytes = SIZE_MAX;
+    areaNotKept = true;
+    captureFilterArea();
+    EXPECT_TRUE(files.empty()) << "an area the platform did not keep is never written black";
+    EXPECT_TRUE(openFiles.empty());
+    EXPECT_EQ(7, viewerState.captureCounter);
+    EXPECT_EQ(7, failureSignals) << "every capture that wrote no file is signalled";
+
+    areaNotKept = false;
     grabFails = true;
     captureFilterArea();
-    const Bytes& bmp = file(6);
+    const Bytes& bmp = file(7);
     ASSERT_EQ(7654u, bmp.size()) << "a capture after failed ones writes a full file";
     EXPECT_EQ(Bytes(7600, 0), Bytes(bmp.begin() + 54, bmp.end())) << "a failed grab is black";
-    EXPECT_EQ(6, failureSignals) << "a black picture is still a written file";
+    EXPECT_EQ(7, failureSignals) << "a black picture is still a written file";
 }
 
 } // namespace

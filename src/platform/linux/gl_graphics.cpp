@@ -33,12 +33,10 @@ int framesThisSecond = 0;
 // ---------------------------------------------------------------------------------------------
 // Set-up
 
-// What no verb changes: Direct3D's less-or-equal depth test, clockwise front faces with
-// counter-clockwise ones culled, no dithering, and rows of texels packed without padding.
+// What no verb changes: Direct3D's less-or-equal depth test, back faces culled where culling
+// is on, no dithering, and rows of texels packed without padding.
 void setFixedState() {
     glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CW);
     glCullFace(GL_BACK);
     glDisable(GL_DITHER);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -169,11 +167,11 @@ void beginFrame(std::uint32_t clearColor) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The capture button goes into the picture before the filter's area is kept, so a capture of
+// The capture button goes into the picture before the capture's area is kept, so a capture of
 // its area shows it.
-bool endFrame() {
+bool endFrame(const ClientArea& captureArea) {
     drawCaptureButton();
-    keepFilterArea();
+    keepCaptureArea(captureArea);
     SDL_GL_SwapWindow(window);
     if (unpaced) {
         countFrame();

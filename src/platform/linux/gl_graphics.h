@@ -8,7 +8,7 @@
 // Direct3D for a 16-bit R5G6B5 back buffer; Mesa's software renderer truncates rather than
 // rounds into that format, and the Windows build under Wine shows 8-bit channels, so 8 bits it
 // is here too. The back buffer's contents are gone after the swap, so the frame's end keeps
-// the area under the filter for a capture first (gl_screen_grab.cpp).
+// the area it is told (the filter's) for a capture first (gl_screen_grab.cpp).
 #pragma once
 
 #include "gfx/graphics.h"
@@ -40,15 +40,16 @@ struct LitScene {
 extern Picture picture;
 extern LitScene litScene;
 
-// Half a pixel, less 1/128: Direct3D 9 samples pixel centres at integer coordinates, OpenGL at
-// half-integers. Shifting everything by a little under half a pixel gives the Direct3D picture
-// while an edge on an integer coordinate never falls exactly on a sample, so coverage does
-// not hang on the rasteriser's tie-breaking rule.
+// Half a pixel, less 1/128, for the meshes: Direct3D 9 samples pixel centres at integer
+// coordinates, OpenGL at half-integers. Shifting the meshes by a little under half a pixel
+// gives the Direct3D picture while an edge on an integer coordinate never falls exactly on a
+// sample, so coverage does not hang on the rasteriser's tie-breaking rule. Screen quads need no
+// shift: their pixels are OpenGL's own.
 constexpr float pixelCentreShift = 0.5f - 1.0f / 128.0f;
 
-// gl_screen_grab.cpp: reads the area under the filter from the picture about to be presented,
-// for a capture before the next frame.
-void keepFilterArea();
+// gl_screen_grab.cpp: reads the area from the picture about to be presented, for a capture
+// before the next frame.
+void keepCaptureArea(const ClientArea& area);
 
 // gl_textures.cpp: a texture from ARGB words, top row first, scaled down to fit when it is
 // larger than the renderer's largest texture; null when the renderer cannot make it.

@@ -171,7 +171,10 @@ void drawMesh(MeshHandle mesh, const Matrix& world, const std::vector<Material>&
     }
     glUseProgram(litScene.program.name);
     setSceneUniforms(world, mesh->colourBuffer != 0);
+    // The meshes' triangles run clockwise on the screen, as Direct3D draws them.
     glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
     glDisable(GL_BLEND);
     glBindVertexArray(mesh->vertexArray);
     for (std::uint32_t i = 0; i < materials.size(); ++i) {

@@ -1,17 +1,19 @@
 // Linux screen grab for the capture: hands over the area under the filter as the last presented
 // frame showed it, not the desktop, so windows in front of the viewer never enter a capture.
 // The frame is drawn straight into the window's back buffer, whose contents the swap gives
-// away, so the frame's end keeps the part of the filter's area inside the picture just before
-// it (keepFilterArea). A capture asks for that same area: the capture key is read before the
-// keys that move or size the filter. Pixels outside the picture are black. Links libepoxy.
+// away, so the frame's end keeps the part of the area it names (the filter's) inside the
+// picture just before it (keepCaptureArea). A capture asks for that same area: the capture key
+// is read before the keys that move or size the filter. A capture of any other area writes no
+// file and says so, rather than a black picture. Pixels outside the picture are black. Links
+// libepoxy.
 
 #include "capture/screen_grab.h"
 
 #include "capture/bmp_image.h"
 #include "gl_graphics.h"
-#include "state/viewer_state.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -19,7 +21,7 @@ namespace {
 
 constexpr int bytesPerPixel = 3;
 
-// The filter's area as the last frame drew it, and its part inside the picture (client pixels,
+// The area the last frame named, and its part inside the picture (client pixels,
 // y downward) as tightly packed blue-green-red rows, bottom row first as OpenGL reads them.
 struct KeptArea {
     ClientArea area{};
@@ -31,9 +33,8 @@ KeptArea kept;
 
 } // namespace
 
-void keepFilterArea() {
-    kept.area = {viewerState.filterX, viewerState.filterY, viewerState.filterWidth,
-                 viewerState.filterHeight};
+void keepCaptureArea(const ClientArea& area) {
+    kept.area = area;
     // An area wholly outside the picture keeps an empty rectangle, and no rows.
     kept.left = std::max<long>(kept.area.x, 0);
     kept.top = std::max<long>(kept.area.y, 0);
@@ -51,9 +52,14 @@ void keepFilterArea() {
 
 // Row 0 of the file is the area's bottom row, as is row 0 of the kept rows after the rows of
 // the area below the picture. The rows arrive zeroed, which is black outside the picture.
-void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
-    if (area != kept.area || kept.rows.empty()) {
-        return;
+bool grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+    if (area != kept.area) {
+        std::fprintf(stderr,
+                     "capture: the area %d,%d %ux%u is not the one the last frame kept "
+                     "(%d,%d %ux%u)\n",
+                     area.x, area.y, area.width, area.height, kept.area.x, kept.area.y,
+                     kept.area.width, kept.area.height);
+        return false;
     }
     const std::size_t keptRowLength =
         static_cast<std::size_t>(kept.right - kept.left) * bytesPerPixel;
@@ -65,4 +71,5 @@ void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
                     kept.rows.data() + static_cast<std::size_t>(row) * keptRowLength,
                     keptRowLength);
     }
+    return true;
 }

@@ -70,22 +70,19 @@ void main() {
 )";
 
 constexpr const char* screenVertexShader = R"(#version 330 core
-layout(location = 0) in vec4 positionRhw; // x and y in pixels, downward; z; 1/w
+layout(location = 0) in vec2 pixel; // in window pixels, downward, whole numbers on pixel edges
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec2 texcoord;
 
 uniform vec2 pictureSize;
-uniform float pixelOffset;
 
 out vec4 diffuseColor;
 out vec3 specularColor;
 out vec2 uv;
 
 void main() {
-    float w = 1.0 / positionRhw.w;
-    vec2 pixel = positionRhw.xy + vec2(pixelOffset);
-    vec2 ndc = vec2(pixel.x / pictureSize.x * 2.0 - 1.0, 1.0 - pixel.y / pictureSize.y * 2.0);
-    gl_Position = vec4(ndc * w, (2.0 * positionRhw.z - 1.0) * w, w);
+    gl_Position = vec4(pixel.x / pictureSize.x * 2.0 - 1.0, 1.0 - pixel.y / pictureSize.y * 2.0,
+                       0.0, 1.0);
     diffuseColor = color;
     specularColor = vec3(0.0);
     uv = texcoord;
@@ -185,7 +182,6 @@ bool buildScreenProgram(ScreenProgram& program) {
         return false;
     }
     program.pictureSize = glGetUniformLocation(program.name, "pictureSize");
-    program.pixelOffset = glGetUniformLocation(program.name, "pixelOffset");
     program.hasTexture = glGetUniformLocation(program.name, "hasTexture");
     return true;
 }

@@ -1,6 +1,6 @@
 // The two shader programs of the native viewer and the uniforms each one reads. The lit
 // program draws meshes with Direct3D 9's fixed-function lighting equations, per vertex; the
-// screen program draws pre-transformed vertices given in pixels. Both end in the same fragment
+// screen program draws quads given in window pixels. Both end in the same fragment
 // stage: the texture (if any) modulated by the diffuse colour, plus the specular colour.
 #pragma once
 
@@ -16,7 +16,7 @@ struct LitProgram {
 
 struct ScreenProgram {
     GLuint name = 0;
-    GLint pictureSize, pixelOffset, hasTexture;
+    GLint pictureSize, hasTexture;
 };
 
 // Compile and link a program and look its uniforms up; false, with the reason noted as the

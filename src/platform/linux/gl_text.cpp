@@ -74,7 +74,7 @@ void closeTextFont() {
 // start-up). Without its font the button has no caption, and the viewer runs on.
 void openButtonFont() {
     std::string why;
-    buttonFont.font = openFont(window_layout::buttonFontHeight, why);
+    buttonFont.font = openFont(-window_layout::captureButtonTextHeight, why);
 }
 
 void closeButtonFont() {

@@ -1,9 +1,9 @@
 // Linux key source: answers the keyboard poll's two queries from SDL's keyboard state. Letters
 // and main-keyboard digits are found through the current keyboard layout, as their Windows
 // virtual-key codes are, so the key that types "a" is A; the keypad, arrows, Page Up/Down,
-// Shift, Ctrl, Enter, Space and Escape are physical keys (scancodes). The layout is looked up
-// at every query, so a layout switched while the viewer runs takes effect at once, whether a
-// new keymap was loaded or another group of the same keymap was locked.
+// Shift, Ctrl, Enter and Escape are physical keys (scancodes). The layout is looked up at every
+// query, so a layout switched while the viewer runs takes effect at once, whether a new keymap
+// was loaded or another group of the same keymap was locked.
 // SDL keeps one state, updated from the events the viewer has taken, so both queries read it.
 // Keys act only while the viewer's window has the keyboard focus: typing in another program
 // must not move the view or recolour the filter. Links SDL2 and Xlib.
@@ -11,6 +11,7 @@
 #include "state/key_state_source.h"
 
 #include "linux_platform.h"
+#include "state/virtual_keys.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -29,28 +30,23 @@ struct KeyMapping {
 
 constexpr SDL_Scancode none = SDL_SCANCODE_UNKNOWN;
 
-constexpr std::array<KeyMapping, 21> keyMappings = {{
-    {0x0D, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER}, // VK_RETURN: main and keypad Enter
-    {0x10, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT},   // VK_SHIFT
-    {0x11, SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL},     // VK_CONTROL
-    {0x1B, SDL_SCANCODE_ESCAPE, none},
-    {0x20, SDL_SCANCODE_SPACE, none},
-    {0x21, SDL_SCANCODE_PAGEUP, none},
-    {0x22, SDL_SCANCODE_PAGEDOWN, none},
-    {0x25, SDL_SCANCODE_LEFT, none},
-    {0x26, SDL_SCANCODE_UP, none},
-    {0x27, SDL_SCANCODE_RIGHT, none},
-    {0x28, SDL_SCANCODE_DOWN, none},
-    {0x60, SDL_SCANCODE_KP_0, none},
-    {0x6A, SDL_SCANCODE_KP_MULTIPLY, none},
-    {0x6B, SDL_SCANCODE_KP_PLUS, none},
-    {0x6D, SDL_SCANCODE_KP_MINUS, none},
-    {0x6E, SDL_SCANCODE_KP_PERIOD, none},
-    {0x6F, SDL_SCANCODE_KP_DIVIDE, none},
-    {0xA0, SDL_SCANCODE_LSHIFT, none},
-    {0xA1, SDL_SCANCODE_RSHIFT, none},
-    {0xA2, SDL_SCANCODE_LCTRL, none},
-    {0xA3, SDL_SCANCODE_RCTRL, none},
+constexpr std::array<KeyMapping, 16> keyMappings = {{
+    {vk::enter, SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER}, // main and keypad Enter
+    {vk::escape, SDL_SCANCODE_ESCAPE, none},
+    {vk::pageUp, SDL_SCANCODE_PAGEUP, none},
+    {vk::pageDown, SDL_SCANCODE_PAGEDOWN, none},
+    {vk::left, SDL_SCANCODE_LEFT, none},
+    {vk::up, SDL_SCANCODE_UP, none},
+    {vk::right, SDL_SCANCODE_RIGHT, none},
+    {vk::down, SDL_SCANCODE_DOWN, none},
+    {vk::numpadMultiply, SDL_SCANCODE_KP_MULTIPLY, none},
+    {vk::numpadAdd, SDL_SCANCODE_KP_PLUS, none},
+    {vk::numpadSubtract, SDL_SCANCODE_KP_MINUS, none},
+    {vk::numpadDivide, SDL_SCANCODE_KP_DIVIDE, none},
+    {vk::leftShift, SDL_SCANCODE_LSHIFT, none},
+    {vk::rightShift, SDL_SCANCODE_RSHIFT, none},
+    {vk::leftControl, SDL_SCANCODE_LCTRL, none},
+    {vk::rightControl, SDL_SCANCODE_RCTRL, none},
 }};
 
 // The key at the character's place on a US keyboard: on a layout without Latin letters no key
@@ -88,8 +84,8 @@ bool isDown(const Uint8* state, int virtualKey) {
         return isCharacterDown(state, virtualKey);
     }
     // Keypad digits follow in order in both numberings.
-    if (virtualKey >= 0x61 && virtualKey <= 0x69) { // VK_NUMPAD1 to VK_NUMPAD9
-        return state[SDL_SCANCODE_KP_1 + (virtualKey - 0x61)] != 0;
+    if (virtualKey >= vk::numpad1 && virtualKey <= vk::numpad9) {
+        return state[SDL_SCANCODE_KP_1 + (virtualKey - vk::numpad1)] != 0;
     }
     for (const KeyMapping& mapping : keyMappings) {
         if (mapping.virtualKey == virtualKey) {

@@ -2,12 +2,14 @@
 // from the core's code page 932 title, with exactly the picture's client size and an OpenGL
 // surface; the capture button, drawn into the picture (gl_screen.cpp, gl_text.cpp); and
 // the window's events, handed to the portable message handling as the Windows window procedure
-// hands its messages (close, the first path of a drop of files, a click on the button); and
-// the window's icon, the package's icon artwork drawn by the build. Links SDL2 and stb.
+// hands its messages (close, the first path of a drop of files); a click on the button is the
+// capture; and the window's icon, the package's icon artwork drawn by the build. Links SDL2 and
+// stb.
 
 #include "window/main_window.h"
 
 #include "app/cursor.h"
+#include "capture/capture.h"
 #include "gl_graphics.h"
 #include "linux_platform.h"
 #include "window/window_layout.h"
@@ -38,7 +40,6 @@ constexpr std::uint32_t buttonLight = 0xFFE3E3E3;
 constexpr std::uint32_t buttonShadow = 0xFFA0A0A0;
 constexpr std::uint32_t buttonDarkShadow = 0xFF696969;
 constexpr std::uint32_t buttonText = 0xFF000000;
-constexpr std::uint32_t buttonClickCommand = window_layout::captureButtonId; // BN_CLICKED is 0
 
 bool insideButton(int x, int y) {
     return x >= window_layout::captureButtonX &&
@@ -74,7 +75,7 @@ void pressOrReleaseButton(const SDL_MouseButtonEvent& button) {
     const bool clicked = buttonPressed && inside;
     buttonPressed = false;
     if (clicked) {
-        handleCommand(buttonClickCommand);
+        captureFilterArea();
     }
 }
 

@@ -132,6 +132,7 @@ bool setUpGraphics(WindowHandle window, int width, int height) {
 void releaseGraphics() {
     releaseIfMade(directInput);
     releaseTextFont();
+    releaseQuadVertexBuffers();
     releaseIfMade(device);
     releaseIfMade(direct3d);
 }
@@ -145,8 +146,9 @@ void beginFrame(std::uint32_t clearColor) {
 }
 
 // A lost device must give back its default-pool objects before it can be reset: they go at
-// once, and come back with restoreGraphics.
-bool endFrame() {
+// once, and come back with restoreGraphics. The capture reads the screen itself
+// (gdi_screen_grab.cpp), so nothing is kept for it here.
+bool endFrame(const ClientArea&) {
     endTextBatch();
     device->EndScene();
     const HRESULT result = device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -193,6 +195,7 @@ void finishHandedFrames() {
 // Light and camera
 
 void setLight(const DirectionalLight& light) {
+    endTextBatch();
     D3DLIGHT9 record{};
     record.Type = D3DLIGHT_DIRECTIONAL;
     record.Diffuse = {light.diffuse.r, light.diffuse.g, light.diffuse.b, light.diffuse.a};
@@ -208,9 +211,11 @@ void setLight(const DirectionalLight& light) {
 static_assert(sizeof(Matrix) == sizeof(D3DMATRIX));
 
 void setViewMatrix(const Matrix& view) {
+    endTextBatch();
     device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(&view));
 }
 
 void setProjectionMatrix(const Matrix& projection) {
+    endTextBatch();
     device->SetTransform(D3DTS_PROJECTION, reinterpret_cast<const D3DMATRIX*>(&projection));
 }

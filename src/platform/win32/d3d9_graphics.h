@@ -18,9 +18,12 @@ void endTextBatch(); // before the scene ends: the texts of a frame are drawn in
 void textFontOnLostDevice();
 void textFontOnResetDevice();
 
-// d3d9_screen.cpp: the quad buffers' vertex buffers, which live in the default pool.
+// d3d9_screen.cpp: the quad buffers' vertex buffers, which live in the default pool, and the
+// state block the quads put their states back with, which also goes before a reset.
 void releaseQuadVertexBuffers();
 void recreateQuadVertexBuffers();
+// Draws the quad as drawScreenQuad does, from memory rather than a buffer of its own.
+void drawTransformedQuad(const ScreenQuad& quad, IDirect3DTexture9* texture);
 
 // d3d9_textures.cpp: a managed A8R8G8B8 texture of one level from rows of ARGB texels, width
 // texels each; null when it cannot be made. Texture sizes are powers of two.

@@ -187,6 +187,29 @@ void drawSubset(const MeshData& mesh, std::uint32_t subset) {
                                  range->firstTriangle * 3, range->triangleCount);
 }
 
+// Lit with specular highlights, depth-tested and written, counter-clockwise triangles culled,
+// opaque; the texture (white without one) times the lit colour, point-sampled. The light and
+// camera are setLight's and the camera verbs'.
+void setMeshStates() {
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -210,10 +233,12 @@ bool loadMesh(const char* fileName, MeshHandle& mesh, std::vector<MeshMaterial>&
 
 void drawMesh(MeshHandle mesh, const Matrix& world, const std::vector<Material>& materials,
               const std::vector<TextureHandle>& textures) {
+    endTextBatch();
     device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
     if (mesh == nullptr) {
         return;
     }
+    setMeshStates();
     for (std::uint32_t subset = 0; subset < materials.size(); ++subset) {
         device->SetMaterial(reinterpret_cast<const D3DMATERIAL9*>(&materials[subset]));
         device->SetTexture(0, direct3dTexture(textures[subset]));

@@ -1,12 +1,19 @@
 // Direct3D 9 screen quads: implements createQuadBuffer, drawScreenQuad and releaseQuadBuffer
-// of gfx/graphics.h. Each buffer is a dynamic vertex buffer of one quad in the default pool,
-// rewritten whole in every draw: locked with discard, the driver hands over fresh memory
-// instead of waiting for the previous frame's draw to finish with it. The default pool is
-// emptied when the device is lost, so the buffers are kept in a list to be made again.
+// of gfx/graphics.h, and the pre-transformed quad the text without D3DX is drawn with.
+//
+// The seam gives corners in pixels with whole numbers on pixel edges; Direct3D 9 puts pixel
+// centres on whole numbers, so the corners go half a pixel back (each pixel then samples its
+// texel's centre), with the reciprocal w and depth a pre-transformed vertex carries. A quad
+// sets the states it needs and puts back their previous values afterwards, through a state
+// block recorded once per device. Each buffer is a dynamic vertex buffer of one quad in the
+// default pool, rewritten whole in every draw: locked with discard, the driver hands over fresh
+// memory instead of waiting for the previous frame's draw to finish with it. The default pool
+// is emptied when the device is lost, so the buffers are kept in a list to be made again.
 
 #include "platform/win32/d3d9_graphics.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 struct QuadBufferObject {
@@ -15,14 +22,73 @@ struct QuadBufferObject {
 
 namespace {
 
-constexpr DWORD screenVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-constexpr UINT quadBytes = sizeof(ScreenQuad);
+struct TransformedVertex {
+    float x, y, z, rhw;
+    D3DCOLOR color;
+    float u, v;
+};
+using TransformedQuad = std::array<TransformedVertex, 4>;
+
+constexpr DWORD transformedVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr UINT quadBytes = sizeof(TransformedQuad);
 
 std::vector<QuadBufferObject*> quadBuffers;
+// Holds, during a quad's draw, the previous values of the states the quad sets.
+IDirect3DStateBlock9* statesBeforeQuad = nullptr;
+
+TransformedQuad transformed(const ScreenQuad& quad) {
+    TransformedQuad corners{};
+    for (std::size_t i = 0; i < quad.size(); ++i) {
+        corners[i] = {quad[i].x - 0.5f, quad[i].y - 0.5f, 0.0f,     1.0f,
+                      quad[i].color,    quad[i].u,        quad[i].v};
+    }
+    return corners;
+}
+
+// Texture times vertex colour, blended over the picture by their alpha: unlit, without depth
+// test or culling, exact texels.
+void setQuadStates(IDirect3DTexture9* texture, IDirect3DVertexBuffer9* vertices) {
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device->SetFVF(transformedVertexFvf);
+    device->SetTexture(0, texture);
+    device->SetStreamSource(0, vertices, 0, sizeof(TransformedVertex));
+}
+
+// The block captures the present values of the quad's states before each draw, so that
+// applying it afterwards puts exactly those back. Without it no quad is drawn.
+bool saveStatesBeforeQuad() {
+    if (statesBeforeQuad == nullptr) {
+        device->BeginStateBlock();
+        setQuadStates(nullptr, nullptr);
+        if (FAILED(device->EndStateBlock(&statesBeforeQuad))) {
+            statesBeforeQuad = nullptr;
+            return false;
+        }
+    }
+    return SUCCEEDED(statesBeforeQuad->Capture());
+}
 
 void createVertices(QuadBufferObject& buffer) {
     if (FAILED(device->CreateVertexBuffer(quadBytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
-                                          screenVertexFvf, D3DPOOL_DEFAULT, &buffer.vertices,
+                                          transformedVertexFvf, D3DPOOL_DEFAULT, &buffer.vertices,
                                           nullptr))) {
         buffer.vertices = nullptr;
     }
@@ -35,18 +101,29 @@ void releaseVertices(QuadBufferObject& buffer) {
     }
 }
 
-// Texture times vertex colour, blended over the picture by their alpha.
-void setBlendStates(TextureHandle texture) {
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetTexture(0, direct3dTexture(texture));
+bool writeQuad(IDirect3DVertexBuffer9* vertices, const ScreenQuad& quad) {
+    void* locked = nullptr;
+    if (vertices == nullptr || FAILED(vertices->Lock(0, quadBytes, &locked, D3DLOCK_DISCARD))) {
+        return false;
+    }
+    const TransformedQuad corners = transformed(quad);
+    std::memcpy(locked, corners.data(), quadBytes);
+    vertices->Unlock();
+    return true;
 }
 
 } // namespace
+
+void drawTransformedQuad(const ScreenQuad& quad, IDirect3DTexture9* texture) {
+    endTextBatch();
+    if (!saveStatesBeforeQuad()) {
+        return;
+    }
+    setQuadStates(texture, nullptr);
+    const TransformedQuad corners = transformed(quad);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, corners.data(), sizeof(TransformedVertex));
+    statesBeforeQuad->Apply();
+}
 
 QuadBufferHandle createQuadBuffer() {
     auto* buffer = new QuadBufferObject;
@@ -60,18 +137,13 @@ QuadBufferHandle createQuadBuffer() {
 }
 
 bool drawScreenQuad(QuadBufferHandle buffer, const ScreenQuad& quad, TextureHandle texture) {
-    void* locked = nullptr;
-    if (buffer->vertices == nullptr ||
-        FAILED(buffer->vertices->Lock(0, quadBytes, &locked, D3DLOCK_DISCARD))) {
+    endTextBatch();
+    if (!writeQuad(buffer->vertices, quad) || !saveStatesBeforeQuad()) {
         return false; // no quad this frame, and no state changed
     }
-    std::memcpy(locked, quad.data(), quadBytes);
-    buffer->vertices->Unlock();
-    setBlendStates(texture);
-    device->SetStreamSource(0, buffer->vertices, 0, sizeof(ScreenVertex));
-    device->SetFVF(screenVertexFvf);
+    setQuadStates(direct3dTexture(texture), buffer->vertices);
     device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    statesBeforeQuad->Apply();
     return true;
 }
 
@@ -81,7 +153,13 @@ void releaseQuadBuffer(QuadBufferHandle buffer) {
     delete buffer;
 }
 
+// A state block goes before a reset, like the default pool: it is recorded again at the next
+// quad.
 void releaseQuadVertexBuffers() {
+    if (statesBeforeQuad != nullptr) {
+        statesBeforeQuad->Release();
+        statesBeforeQuad = nullptr;
+    }
     for (QuadBufferObject* buffer : quadBuffers) {
         releaseVertices(*buffer);
     }

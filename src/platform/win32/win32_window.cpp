@@ -1,6 +1,7 @@
 // Windows main window: the button font, the background brush, the class "NORMAL0", the window
-// with its capture button, the window procedure, and the mouse cursor. What a message means for the
-// viewer is decided in the portable window folder; this file makes the calls, in their W forms with
+// with its capture button, the window procedure, and the mouse cursor. A click on the button is
+// the viewer's capture; what the other messages mean for the viewer is decided in the portable
+// window folder. This file makes the calls, in their W forms with
 // the layout's code page 932 texts converted, so the title and caption read right in any locale.
 //
 // The client area is held at the picture's size: the back buffer never changes size, so a
@@ -10,9 +11,10 @@
 // the same size.
 
 #include "app/cursor.h"
+#include "capture/capture.h"
 #include "win32_code_page.h"
+#include "win32_window_layout.h"
 #include "window/main_window.h"
-#include "window/window_layout.h"
 #include "window/window_messages.h"
 
 #include <windows.h>
@@ -27,21 +29,25 @@ HFONT buttonFont = nullptr;
 HBRUSH backgroundBrush = nullptr;
 
 HFONT createButtonFont() {
-    return CreateFontW(window_layout::buttonFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    return CreateFontW(win32_layout::buttonFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                        SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
                        FF_SWISS | DEFAULT_PITCH,
-                       fromCodePage932(window_layout::buttonFontFace).c_str());
+                       fromCodePage932(win32_layout::buttonFontFace).c_str());
 }
 
 void createCaptureButton(HWND window) {
     CreateWindowExW(0, L"BUTTON", fromCodePage932(window_layout::captureButtonCaption).c_str(),
-                    window_layout::captureButtonStyle, window_layout::captureButtonX,
+                    win32_layout::captureButtonStyle, window_layout::captureButtonX,
                     window_layout::captureButtonY, window_layout::captureButtonWidth,
                     window_layout::captureButtonHeight, window,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(window_layout::captureButtonId)),
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(win32_layout::captureButtonId)),
                     GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(GetDlgItem(window, window_layout::captureButtonId), WM_SETFONT,
+    SendMessageW(GetDlgItem(window, win32_layout::captureButtonId), WM_SETFONT,
                  reinterpret_cast<WPARAM>(buttonFont), 0);
+}
+
+bool isCaptureButtonClick(WPARAM wParam) {
+    return LOWORD(wParam) == win32_layout::captureButtonId && HIWORD(wParam) == BN_CLICKED;
 }
 
 // The core keeps the path as code page 932 bytes, like every other name it holds.
@@ -58,7 +64,7 @@ void takeFirstDroppedPath(HDROP drop) {
 // frame to measure.
 SIZE outerSizeForClientArea() {
     RECT rect{0, 0, window_layout::clientWidth, window_layout::clientHeight};
-    AdjustWindowRectEx(&rect, window_layout::style, FALSE, window_layout::extendedStyle);
+    AdjustWindowRectEx(&rect, win32_layout::style, FALSE, win32_layout::extendedStyle);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -128,7 +134,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         createCaptureButton(window);
         return 0;
     case WM_COMMAND:
-        handleCommand(wParam);
+        if (isCaptureButtonClick(wParam)) {
+            captureFilterArea();
+        }
         return 0;
     case WM_DROPFILES:
         takeFirstDroppedPath(reinterpret_cast<HDROP>(wParam));
@@ -160,7 +168,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void registerWindowClass(HINSTANCE instance, const std::wstring& className) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = window_layout::classStyle;
+    windowClass.style = win32_layout::classStyle;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));     // IDI_APPLICATION
@@ -177,11 +185,11 @@ void createMainWindow() {
     buttonFont = createButtonFont();
     backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const std::wstring className = fromCodePage932(window_layout::className);
+    const std::wstring className = fromCodePage932(win32_layout::className);
     registerWindowClass(instance, className);
     const SIZE outer = outerSizeForClientArea();
-    CreateWindowExW(window_layout::extendedStyle, className.c_str(),
-                    fromCodePage932(window_layout::title).c_str(), window_layout::style,
+    CreateWindowExW(win32_layout::extendedStyle, className.c_str(),
+                    fromCodePage932(window_layout::title).c_str(), win32_layout::style,
                     CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, instance,
                     nullptr);
     // The frame's real measure can differ from the computed one (a monitor whose DPI is not

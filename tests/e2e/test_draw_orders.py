@@ -1,0 +1,22 @@
+"""The graphics verbs draw the same whatever came before them: draw_orders (built beside the
+viewer) draws the model, a filter quad and a text in the frame's order and in orders the frame
+never uses, and compares the presented pictures itself."""
+import os
+import unittest
+
+import harness
+
+
+class DrawOrders(unittest.TestCase):
+    def test_orders_give_the_same_picture(self):
+        program = os.path.join(os.path.dirname(os.path.abspath(harness.options.exe)),
+                               "draw_orders" + (".exe" if harness.options.exe.endswith(".exe")
+                                                else ""))
+        session = harness.Session(self, exe=program)
+        code = session.launch([session.exe]).wait(120)
+        print(session.output())
+        self.assertEqual(0, code)
+
+
+if __name__ == "__main__":
+    harness.main()
