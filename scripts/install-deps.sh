@@ -10,6 +10,8 @@
 #   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick, the X libraries the harness calls
 #                                   (Damage, XTest): a virtual display and its tools, setxkbmap
 #                                   and a Mincho font for the native scenarios
+#   scripts/install-deps.sh bench   Assimp, the reference reader bench/xload_vs_assimp.sh times
+#                                   ours against; never needed by the build
 # Needs root (or sudo) when something is missing. Where there is no apt-get (another
 # distribution), or no way to become root, it installs nothing: it checks what is there by
 # pkg-config modules, commands and fontconfig, and names what is missing.
@@ -24,6 +26,7 @@ wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamag
     locales fonts-ipafont-gothic libgl1-mesa-dri python3)
 xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick libx11-6 libxdamage1 libxtst6
     fonts-ipafont-mincho python3)
+bench_packages=(g++ libassimp-dev python3)
 
 # How each package shows itself without the Debian package database: "pc:" a pkg-config
 # module, "cmd:" a command, "font:" a fontconfig language; "-" cannot be told from outside.
@@ -36,7 +39,7 @@ declare -A probes=(
     [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
     [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo
     [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=- [libx11-6]=- [libxdamage1]=-
-    [libxtst6]=-
+    [libxtst6]=- [libassimp-dev]=pc:assimp
     [imagemagick]=cmd:import [locales]=- [python3]=cmd:python3
 )
 
@@ -50,9 +53,10 @@ for group in "$@"; do
     build) wanted+=("${cxx_packages[@]}" "${cross_packages[@]}" "${unit_packages[@]}") ;;
     wine) wanted+=("${wine_packages[@]}") ;;
     xtools) wanted+=("${xtools_packages[@]}") ;;
+    bench) wanted+=("${bench_packages[@]}") ;;
     *)
         echo "install-deps: unknown group '$group' (cxx, native, cross, unit, build, wine," \
-            "xtools)" >&2
+            "xtools, bench)" >&2
         exit 2
         ;;
     esac
