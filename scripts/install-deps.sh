@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the viewer's build and tests need, only those missing.
-#   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config
+#   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config, zlib
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font
-#   scripts/install-deps.sh cross   MinGW-w64, for the Windows viewer
-#   scripts/install-deps.sh unit    GoogleTest, zlib (to check our inflater against), clang (to
+#   scripts/install-deps.sh cross   MinGW-w64 and its zlib, for the Windows viewer
+#   scripts/install-deps.sh unit    GoogleTest, zlib (to write compressed test files), clang (to
 #                                   fuzz the .x loader), desktop-file-utils (to check the .deb)
 #   scripts/install-deps.sh build   cxx, cross and unit together
 #   scripts/install-deps.sh wine    Wine, Xvfb, xdotool, ImageMagick, Japanese locale and font
@@ -17,10 +17,10 @@
 # pkg-config modules, commands and fontconfig, and names what is missing.
 set -euo pipefail
 
-cxx_packages=(cmake make g++ pkg-config)
+cxx_packages=(cmake make g++ pkg-config zlib1g-dev)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
-cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils)
 wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
     locales fonts-ipafont-gothic libgl1-mesa-dri python3)
@@ -35,7 +35,7 @@ declare -A probes=(
     [libsdl2-dev]=pc:sdl2 [libx11-dev]=pc:x11 [libepoxy-dev]=pc:epoxy
     [libfreetype-dev]=pc:freetype2 [libfontconfig-dev]=pc:fontconfig [libstb-dev]=pc:stb
     [zlib1g-dev]=pc:zlib [libgl1-mesa-dri]=- [fonts-ipafont-gothic]=font:ja
-    [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=-
+    [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=- [libz-mingw-w64-dev]=-
     [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
     [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo
     [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=- [libx11-6]=- [libxdamage1]=-

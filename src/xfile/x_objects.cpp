@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -426,13 +428,24 @@ template <typename Reader> class ObjectParser {
 } // namespace
 
 bool readXObjects(XByteSource& source, XDataForm form, XMesh& mesh, std::string& error) {
+    const auto readWith = [&](auto& reader) {
+        using Reader = std::remove_reference_t<decltype(reader)>;
+        // A file whose mesh does not fit in memory is refused like any other: the viewer runs on.
+        try {
+            return ObjectParser<Reader>(reader, mesh).readAll(error);
+        } catch (const std::bad_alloc&) {
+            mesh = XMesh{};
+            error = reader.where() + ": not enough memory for the mesh";
+            return false;
+        }
+    };
     bool read = false;
     if (form.binary) {
         XBinaryReader reader(source, form.floatSize, form.firstByte);
-        read = ObjectParser<XBinaryReader>(reader, mesh).readAll(error);
+        read = readWith(reader);
     } else {
         XTextReader reader(source);
-        read = ObjectParser<XTextReader>(reader, mesh).readAll(error);
+        read = readWith(reader);
     }
     if (!read && !source.fault().empty()) {
         error = source.fault();

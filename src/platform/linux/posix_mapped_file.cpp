@@ -1,0 +1,43 @@
+// MappedFile (xfile/mapped_file.h) with POSIX calls. The file is opened non-blocking and
+// without becoming a controlling terminal, and then checked on the open descriptor, so that a
+// FIFO or a device put in a file's place is neither waited on nor read, and nothing can be
+// swapped in between the check and the open.
+
+#include "xfile/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+MappedFile::~MappedFile() {
+    if (data_ != nullptr) {
+        munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+}
+
+bool MappedFile::open(const char* fileName, std::string& error) {
+    const int file = ::open(fileName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (file < 0) {
+        error = std::string("cannot open ") + fileName;
+        return false;
+    }
+    struct stat status {};
+    bool opened = fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    if (!opened) {
+        error = std::string("cannot open ") + fileName + ": not a regular file";
+    } else if (status.st_size > 0) {
+        const std::size_t size = static_cast<std::size_t>(status.st_size);
+        void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file, 0);
+        opened = view != MAP_FAILED;
+        if (opened) {
+            madvise(view, size, MADV_SEQUENTIAL); // read ahead, and drop pages read
+            data_ = static_cast<const std::uint8_t*>(view);
+            size_ = size;
+        } else {
+            error = std::string("cannot map ") + fileName + " into memory";
+        }
+    }
+    close(file);
+    return opened;
+}
