@@ -23,8 +23,11 @@ namespace {
 
 constexpr int maxFrameDepth = 64;
 
-// What a vector reserves before its count is borne out by numbers actually read.
+// What a vector reserves before its count is borne out by numbers actually read, when the data
+// is not all in hand (a compressed file's counts are checked only against its stated size).
 constexpr std::size_t initialReserve = 1u << 16;
+// Lists are read in runs of at most this many numbers, so that a run's copy stays in the cache.
+constexpr std::size_t runLength = 1u << 14;
 
 // The colour D3DXLoadMeshFromX (Wine's, observed) gives a vertex that its mesh's colours do not
 // name: white with alpha 0.
@@ -90,30 +93,34 @@ template <typename Reader> class ObjectParser {
         return value <= room || fail("a count larger than the rest of the file");
     }
 
+    // Room for a list of `numbers` numbers, made once from its checked count, so that the vector
+    // never grows by copying; but no more than the bytes left in the file hold at the reader's
+    // typical size of a number, so that a count the file does not bear out costs little. Where
+    // the data is not all in hand (a compressed file states its size), only a first part is
+    // made, and the rest grows with what is read.
+    template <typename T> void reserveFor(std::vector<T>& values, std::size_t numbers) {
+        const std::size_t inFile = in_.remainingBytes() / Reader::typicalBytesPerNumber;
+        values.reserve(std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
+    }
+
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
-    // twice; the later one holds). The vector grows with what is read, not with what a count
-    // claims, so a file that lies about its counts costs no more memory than the numbers it holds.
+    // twice; the later one holds). The vector grows a run at a time with what is read, so a file
+    // that lies about its counts costs no more memory than the numbers it holds.
     bool realsInto(std::vector<float>& values, std::size_t n) {
         values.clear();
-        values.reserve(std::min<std::size_t>(n, initialReserve));
-        for (std::size_t i = 0; i < n; ++i) {
-            float value = 0;
-            if (!in_.real(value)) {
+        reserveFor(values, n);
+        for (std::size_t done = 0; done < n;) {
+            const std::size_t run = std::min(n - done, runLength);
+            values.resize(done + run);
+            if (!in_.reals(values.data() + done, run)) {
                 return false;
             }
-            values.push_back(value);
+            done += run;
         }
         return true;
     }
 
-    bool reals(float* values, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!in_.real(values[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool reals(float* values, std::size_t n) { return in_.reals(values, n); }
 
     // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
     // so its body is skipped as an unknown object's is.
@@ -239,7 +246,8 @@ template <typename Reader> class ObjectParser {
                std::vector<std::uint32_t>& corners) {
         sizes.clear();
         corners.clear();
-        sizes.reserve(std::min<std::size_t>(faceCount, initialReserve));
+        reserveFor(sizes, faceCount);
+        reserveFor(corners, std::size_t{faceCount} * 3); // most faces are triangles
         for (std::uint32_t face = 0; face < faceCount; ++face) {
             std::uint32_t size = 0;
             if (!count(size, 1, maxMeshTriangles + 2)) {
@@ -335,7 +343,7 @@ template <typename Reader> class ObjectParser {
             return fail("the file names more materials than the loader's ceiling");
         }
         file.faceMaterials.clear();
-        file.faceMaterials.reserve(std::min<std::size_t>(indexCount, initialReserve));
+        reserveFor(file.faceMaterials, indexCount);
         for (std::uint32_t i = 0; i < indexCount; ++i) {
             std::uint32_t index = 0;
             if (!in_.integer(index)) {

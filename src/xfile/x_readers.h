@@ -37,6 +37,9 @@ class XTextReader {
     bool name(std::string& name);
     bool integer(std::uint32_t& value);
     bool real(float& value);
+    // n numbers in a row, as n calls of integer() or real() would read them.
+    bool integers(std::uint32_t* values, std::size_t n);
+    bool reals(float* values, std::size_t n);
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -45,8 +48,11 @@ class XTextReader {
     bool skipBody(); // after an object's '{': up to and past its matching '}'
 
     std::size_t remainingBytes() const { return source_.remainingFrom(cursor_ - start_); }
+    bool holdsAllData() const { return source_.finished(); } // remainingBytes() then is exact
     // A number and the separator or blank that ends it.
     static constexpr std::size_t minBytesPerNumber = 2;
+    // A number and its separator seldom take fewer; a list of shorter ones grows as it is read.
+    static constexpr std::size_t typicalBytesPerNumber = 8;
     std::string where() const; // "line 12"
     const char* fault() const { return fault_; }
 
@@ -74,6 +80,9 @@ class XBinaryReader {
     bool name(std::string& name);
     bool integer(std::uint32_t& value);
     bool real(float& value);
+    // Runs of a list's items straight from the window, one copy per run.
+    bool integers(std::uint32_t* values, std::size_t n);
+    bool reals(float* values, std::size_t n);
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -82,7 +91,9 @@ class XBinaryReader {
     bool skipBody();
 
     std::size_t remainingBytes() const { return source_.remainingFrom(position_); }
+    bool holdsAllData() const { return source_.finished(); }
     static constexpr std::size_t minBytesPerNumber = 4;
+    static constexpr std::size_t typicalBytesPerNumber = 4;
     std::string where() const; // "byte 345"
     const char* fault() const { return fault_; }
 
@@ -95,6 +106,7 @@ class XBinaryReader {
     bool readWord(std::uint16_t& value);
     bool readDword(std::uint32_t& value);
     bool nextNumber(double& value, bool& whole);
+    std::size_t itemsInWindow(List kind, std::size_t itemSize, std::size_t wanted) const;
     bool startList(List kind);
     bool bytesWithCount(std::string& value);
     bool skipToken();
