@@ -28,6 +28,46 @@ bool startsNumber(char c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
+// The first byte of a two-byte character in code page 932, as Japanese tools write names: its
+// second byte may be '{', '}' or '\\' and belongs to the name all the same.
+bool isLeadByte(char c) {
+    const unsigned byte = static_cast<unsigned char>(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether a number too large or too small for a double ("1e-400", "0." and 400 zeros and 1) is
+// small: its decimal exponent, from where its first significant digit stands and the exponent
+// written after it, is negative.
+bool isTiny(const char* first, const char* last) {
+    first += first < last && (*first == '-' || *first == '+');
+    long magnitude = 0; // the power of ten of the first significant digit, so far
+    bool significant = false, fraction = false;
+    for (; first < last && (isDigit(*first) || *first == '.'); ++first) {
+        if (*first == '.') {
+            fraction = true;
+        } else if (significant || *first != '0') {
+            significant = true;
+            magnitude += fraction ? 0 : 1;
+        } else if (fraction) {
+            --magnitude;
+        }
+    }
+    long exponent = 0;
+    if (first < last && (*first == 'e' || *first == 'E')) {
+        const bool negative = first + 1 < last && first[1] == '-';
+        for (first += 1 + (first + 1 < last && (first[1] == '-' || first[1] == '+'));
+             first < last && isDigit(*first) && exponent < 100000; ++first) {
+            exponent = exponent * 10 + (*first - '0');
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    return magnitude + exponent <= 0;
+}
+
 } // namespace
 
 XTextReader::XTextReader(XByteSource& source)
@@ -116,7 +156,7 @@ XToken XTextReader::peek() {
 bool XTextReader::word(const char*& first) {
     first = cursor_;
     while (cursor_ < end_ && !endsWord(*cursor_)) {
-        ++cursor_;
+        cursor_ += isLeadByte(*cursor_) && end_ - cursor_ > 1 ? 2 : 1;
     }
     if (static_cast<std::size_t>(cursor_ - first) > maxWordBytes) {
         return failWith("a word longer than 64 KiB");
@@ -154,9 +194,7 @@ bool XTextReader::number(double& value) {
     }
     const auto [next, status] = std::from_chars(cursor_, end_, value);
     if (status == std::errc::result_out_of_range) {
-        const char* exponent =
-            std::find_if(cursor_, next, [](char c) { return c == 'e' || c == 'E'; });
-        if (exponent == next || exponent[1] != '-') {
+        if (!isTiny(cursor_, next)) {
             cursor_ = first;
             return failWith("a number beyond the range of float");
         }

@@ -88,19 +88,31 @@ void expectRefusedAt(const Outcome& outcome, const std::string& place) {
 }
 
 TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
+    const std::string tiny = "0." + std::string(400, '0') + "1", huge = "1" + std::string(400, '0');
+    const std::string hugeBelowOne = huge + "e-2", tinyAboveOne = tiny + "e+900";
     const struct {
         const char* x;
         const char* corner;
         const char* refusedAt; // nullptr: read
         float readX;
     } cases[] = {
-        {"0.5", "2", nullptr, 0.5f},         {"+2", "2.0", nullptr, 2.0f},
-        {"1e-50", "2", nullptr, 0.0f},       {"-3.4e38", "2", nullptr, -3.4e38f},
-        {"nan", "2", "line 4", 0},           {"-inf", "2", "line 4", 0},
-        {"1.#QNAN", "2", "line 4", 0},       {"1e39", "2", "line 4", 0},
-        {"0.5", "4294967296", "line 8", 0},  {"0.5", "4294967296.0", "line 8", 0},
-        {"0.5", "99999999999", "line 8", 0}, {"0.5", "-1", "line 8", 0},
+        {"0.5", "2", nullptr, 0.5f},
+        {"+2", "2.0", nullptr, 2.0f},
+        {"1e-50", "2", nullptr, 0.0f},
+        {"-3.4e38", "2", nullptr, -3.4e38f},
+        {"nan", "2", "line 4", 0},
+        {"-inf", "2", "line 4", 0},
+        {"1.#QNAN", "2", "line 4", 0},
+        {"1e39", "2", "line 4", 0},
+        {"0.5", "4294967296", "line 8", 0},
+        {"0.5", "4294967296.0", "line 8", 0},
+        {"0.5", "99999999999", "line 8", 0},
+        {"0.5", "-1", "line 8", 0},
         {"0.5", "2.5", "line 8", 0},
+        {tiny.c_str(), "2", nullptr, 0.0f},
+        {huge.c_str(), "2", "line 4", 0},
+        {hugeBelowOne.c_str(), "2", "line 4", 0},
+        {tinyAboveOne.c_str(), "2", "line 4", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.x) + " / " + c.corner);
@@ -116,17 +128,20 @@ TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
 }
 
 // D3DX ends a file's data at a top-level '}' and keeps the meshes before it; it refuses a
-// material list that names no material read before it.
-TEST(XBoundsTest, StrayBracesAndMissingMaterialsAreTakenAsD3DXTakesThem) {
-    const std::string red = "Material Red { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n";
+// material list that names no material read before it. Names in code page 932 may hold brace
+// bytes: the second byte of "マ" is '}' and of "ボ" '{'.
+TEST(XBoundsTest, StrayBracesMissingMaterialsAndJapaneseNamesAreTakenAsD3DXTakesThem) {
+    const std::string red =
+        "Material マン { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n";
     const Outcome strayAfter =
         parse(textHeader + triangle("0.0", "2") + "}\n" + triangle("5.0", "2"));
     ASSERT_TRUE(strayAfter.read) << strayAfter.error;
     EXPECT_EQ(3u, strayAfter.mesh.vertices.size());
     EXPECT_EQ("", mesh_check::meshFault(strayAfter.mesh));
     expectRefusedAt(parse(textHeader + "}\n" + triangle("0.0", "2")), "line 2");
-    const std::string list = " MeshMaterialList { 1; 1; 0;; { Red } }\n";
-    const Outcome named = parse(textHeader + red + triangle("0.0", "2", list));
+    const std::string list = " MeshMaterialList { 1; 1; 0;; { マン } }\n";
+    const Outcome named =
+        parse(textHeader + red + "Frame ボーン {\n" + triangle("0.0", "2", list) + "}\n");
     ASSERT_TRUE(named.read) << named.error;
     EXPECT_EQ(1.0f, named.mesh.materials.at(0).diffuse[0]);
     expectRefusedAt(parse(textHeader + triangle("0.0", "2", list)), "line 9");
