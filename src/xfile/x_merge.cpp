@@ -3,6 +3,8 @@
 
 #include "xfile/x_merge.h"
 
+#include "xfile/mapped_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -53,7 +55,7 @@ void setNormal(XVertex& vertex, const XMeshRecord& mesh, std::uint32_t normal) {
 // many small meshes still copies what is merged only a few times.
 template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t needed) {
     if (needed > values.capacity()) {
-        values.reserve(std::max(needed, values.capacity() * 2));
+        reserveWithLargePages(values, std::max(needed, values.capacity() * 2));
     }
 }
 

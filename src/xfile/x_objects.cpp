@@ -9,6 +9,7 @@
 
 #include "xfile/x_objects.h"
 
+#include "xfile/mapped_file.h"
 #include "xfile/x_merge.h"
 #include "xfile/x_readers.h"
 
@@ -103,7 +104,8 @@ template <typename Reader> class ObjectParser {
     // made, and the rest grows with what is read.
     template <typename T> void reserveFor(std::vector<T>& values, std::size_t numbers) {
         const std::size_t inFile = in_.remainingBytes() / Reader::typicalBytesPerNumber;
-        values.reserve(std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
+        reserveWithLargePages(values,
+                              std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
     }
 
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
@@ -330,7 +332,7 @@ template <typename Reader> class ObjectParser {
         file.normalCorners.clear();
         bool sameFaces = faceCount == file.faceSizes.size();
         if (sameFaces) {
-            file.normalCorners.reserve(file.corners.size());
+            reserveWithLargePages(file.normalCorners, file.corners.size());
         }
         for (std::uint32_t face = 0; face < faceCount; ++face) {
             std::uint32_t size = 0;

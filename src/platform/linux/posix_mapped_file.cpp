@@ -1,7 +1,7 @@
 // MappedFile (xfile/mapped_file.h) with POSIX calls. The file is opened non-blocking and
 // without becoming a controlling terminal, and then checked on the open descriptor, so that a
 // FIFO or a device put in a file's place is neither waited on nor read, and nothing can be
-// swapped in between the check and the open.
+// swapped in between the check and the open. Large pages are asked for with madvise.
 
 #include "xfile/mapped_file.h"
 
@@ -9,6 +9,8 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdint>
 
 MappedFile::~MappedFile() {
     if (data_ != nullptr) {
@@ -40,4 +42,17 @@ bool MappedFile::open(const char* fileName, std::string& error) {
     }
     close(file);
     return opened;
+}
+
+// Only whole 2 MiB pages inside the range: the advice must not reach memory the range does not own.
+void adviseLargePages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t largePage = std::uintptr_t{2} << 20;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + largePage - 1) & ~(largePage - 1);
+    const std::uintptr_t end = (start + bytes) & ~(largePage - 1);
+#ifdef MADV_HUGEPAGE // Linux's
+    if (end > first) {
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    }
+#endif
 }

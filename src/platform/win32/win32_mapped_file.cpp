@@ -44,3 +44,6 @@ bool MappedFile::open(const char* fileName, std::string& error) {
     CloseHandle(file);
     return opened;
 }
+
+// Large pages on Windows need a privilege the viewer does not ask for.
+void adviseLargePages(void*, std::size_t) {}
