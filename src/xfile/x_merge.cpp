@@ -59,29 +59,28 @@ template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t ne
     }
 }
 
-// The vertices split off a mesh's own, each by its position and normal (a key of the two): open
-// addressing into one array, so that millions of them cost no allocation each. A slot holds
-// the split's number plus one, its key is kept in `keys`; a mixed hash spreads keys that
+constexpr std::uint32_t none = UINT32_MAX;
+
+// Values by 64-bit key: open addressing into one array, so that millions of entries cost no
+// allocation each. A slot holds an entry's number plus one; a mixed hash spreads keys that
 // differ only in their low or high half.
-class SplitVertices {
+class KeyTable {
   public:
-    // The number of the split with `key`, added as the next one when it is new.
-    std::uint32_t find(std::uint64_t key, bool& added) {
+    // The value kept for `key`, or `value`, kept for it now.
+    std::uint32_t findOrAdd(std::uint64_t key, std::uint32_t value) {
         if ((keys_.size() + 1) * 2 > slots_.size()) {
             grow();
         }
         std::size_t slot = slotOf(key);
-        while (slots_[slot] != 0) {
+        for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
             if (keys_[slots_[slot] - 1] == key) {
-                added = false;
-                return slots_[slot] - 1;
+                return values_[slots_[slot] - 1];
             }
-            slot = (slot + 1) & mask_;
         }
         keys_.push_back(key);
+        values_.push_back(value);
         slots_[slot] = static_cast<std::uint32_t>(keys_.size());
-        added = true;
-        return slots_[slot] - 1;
+        return value;
     }
 
   private:
@@ -106,7 +105,52 @@ class SplitVertices {
 
     std::vector<std::uint32_t> slots_;
     std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> values_;
     std::size_t mask_ = 0;
+};
+
+// The vertices split off a mesh's own, each by its position and normal, numbered in the order
+// they are made. A position's first few splits are kept in a chain from it, near in memory to
+// the corners that use them; any further ones go to a table, so that a position that the file
+// gives very many normals costs no long walk.
+class SplitVertices {
+  public:
+    explicit SplitVertices(std::size_t vertexCount) : firstSplit_(vertexCount, none) {}
+
+    // The number of the split of `vertex` with `normal`, made as the next one when it is new.
+    std::uint32_t find(std::uint32_t vertex, std::uint32_t normal, bool& added) {
+        constexpr std::size_t chainLength = 8;
+        std::uint32_t last = none;
+        std::size_t walked = 0;
+        for (std::uint32_t split = firstSplit_[vertex]; split != none;
+             split = nextSplit_[split], ++walked) {
+            if (normalOfSplit_[split] == normal) {
+                added = false;
+                return split;
+            }
+            last = split;
+        }
+        const auto fresh = static_cast<std::uint32_t>(normalOfSplit_.size());
+        if (walked == chainLength) {
+            const std::uint32_t found =
+                table_.findOrAdd(std::uint64_t{vertex} << 32 | normal, fresh);
+            if (found != fresh) {
+                added = false;
+                return found;
+            }
+        } else {
+            (last == none ? firstSplit_[vertex] : nextSplit_[last]) = fresh;
+        }
+        normalOfSplit_.push_back(normal);
+        nextSplit_.push_back(none);
+        added = true;
+        return fresh;
+    }
+
+  private:
+    std::vector<std::uint32_t> firstSplit_;                // by position
+    std::vector<std::uint32_t> normalOfSplit_, nextSplit_; // by split
+    KeyTable table_;
 };
 
 // Once any mesh has vertex colours, every vertex of the merged mesh has one.
@@ -144,15 +188,15 @@ void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
                 std::uint32_t materialBase, std::vector<std::uint32_t>& extraSources) {
     const std::size_t vertexCount = mesh.positions.size() / 3;
     const bool withNormals = !mesh.normalCorners.empty();
-    std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, UINT32_MAX);
-    SplitVertices splits;
+    std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, none);
+    SplitVertices splits(withNormals ? vertexCount : 0);
     const auto vertexOfCorner = [&](std::size_t c) {
         const std::uint32_t vertex = mesh.corners[c];
         if (!withNormals) {
             return vertex;
         }
         const std::uint32_t normal = mesh.normalCorners[c];
-        if (normalOfVertex[vertex] == UINT32_MAX) {
+        if (normalOfVertex[vertex] == none) {
             normalOfVertex[vertex] = normal;
             setNormal(merged.vertices[base + vertex], mesh, normal);
         }
@@ -160,7 +204,7 @@ void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
             return vertex;
         }
         bool added = false;
-        const std::uint32_t split = splits.find(std::uint64_t{vertex} << 32 | normal, added);
+        const std::uint32_t split = splits.find(vertex, normal, added);
         if (added) {
             extraSources.push_back(static_cast<std::uint32_t>(c));
             merged.vertices.push_back(vertexOf(mesh, vertex));
@@ -250,7 +294,10 @@ bool XMeshMerge::addMesh(const XMeshRecord& mesh, int frame) {
     const std::uint32_t materialBase = sharesDefault
                                            ? defaultMaterialIndex_
                                            : static_cast<std::uint32_t>(merged_.materials.size());
-    reserveAtLeast(merged_.vertices, base + vertexCount);
+    // Room for a vertex split off at each corner, at most: room that no split takes is never
+    // touched, and so costs no memory.
+    const std::size_t splitsAtMost = mesh.normalCorners.empty() ? 0 : mesh.corners.size();
+    reserveAtLeast(merged_.vertices, std::min(base + vertexCount + splitsAtMost, maxMeshVertices));
     reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
     reserveAtLeast(merged_.attributes, firstTriangle + triangles);
     for (std::size_t v = 0; v < vertexCount; ++v) {
