@@ -276,40 +276,19 @@ bool XBinaryReader::real(float& value) {
     return true;
 }
 
-// How many of the next `wanted` numbers are items of a list of `kind` whole in the window.
-std::size_t XBinaryReader::itemsInWindow(List kind, std::size_t itemSize,
-                                         std::size_t wanted) const {
-    if (listLeft_ == 0 || list_ != kind) {
+// How many of the next `wanted` numbers are items of a float list whole in the window.
+std::size_t XBinaryReader::floatsInWindow(std::size_t wanted) const {
+    if (listLeft_ == 0 || list_ != List::floats) {
         return 0;
     }
-    return std::min({wanted, std::size_t{listLeft_}, (size_ - position_) / itemSize});
+    return std::min({wanted, std::size_t{listLeft_}, (size_ - position_) / floatSize_});
 }
 
-// A number that is not an item of the list being read, or one that straddles the window's end,
-// goes through integer() or real() one at a time.
-bool XBinaryReader::integers(std::uint32_t* values, std::size_t n) {
-    while (n > 0) {
-        const std::size_t run = itemsInWindow(List::integers, 4, n);
-        if (run == 0) {
-            if (!integer(*values)) {
-                return false;
-            }
-            ++values;
-            --n;
-            continue;
-        }
-        std::memcpy(values, data_ + position_, run * 4);
-        position_ += run * 4;
-        listLeft_ -= static_cast<std::uint32_t>(run);
-        values += run;
-        n -= run;
-    }
-    return true;
-}
-
+// A number that is not an item of the float list being read, or one that straddles the window's
+// end, goes through real() alone.
 bool XBinaryReader::reals(float* values, std::size_t n) {
     while (n > 0) {
-        const std::size_t run = itemsInWindow(List::floats, floatSize_, n);
+        const std::size_t run = floatsInWindow(n);
         if (run == 0) {
             if (!real(*values)) {
                 return false;

@@ -37,9 +37,7 @@ class XTextReader {
     bool name(std::string& name);
     bool integer(std::uint32_t& value);
     bool real(float& value);
-    // n numbers in a row, as n calls of integer() or real() would read them.
-    bool integers(std::uint32_t* values, std::size_t n);
-    bool reals(float* values, std::size_t n);
+    bool reals(float* values, std::size_t n); // n numbers, as n calls of real() read them
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -80,9 +78,7 @@ class XBinaryReader {
     bool name(std::string& name);
     bool integer(std::uint32_t& value);
     bool real(float& value);
-    // Runs of a list's items straight from the window, one copy per run.
-    bool integers(std::uint32_t* values, std::size_t n);
-    bool reals(float* values, std::size_t n);
+    bool reals(float* values, std::size_t n); // runs of a list's items copied from the window
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -106,7 +102,7 @@ class XBinaryReader {
     bool readWord(std::uint16_t& value);
     bool readDword(std::uint32_t& value);
     bool nextNumber(double& value, bool& whole);
-    std::size_t itemsInWindow(List kind, std::size_t itemSize, std::size_t wanted) const;
+    std::size_t floatsInWindow(std::size_t wanted) const;
     bool startList(List kind);
     bool bytesWithCount(std::string& value);
     bool skipToken();

@@ -245,15 +245,6 @@ bool XTextReader::real(float& value) {
     return true;
 }
 
-bool XTextReader::integers(std::uint32_t* values, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!integer(values[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool XTextReader::reals(float* values, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         if (!real(values[i])) {
