@@ -184,9 +184,8 @@ std::uint32_t materialOfFace(const XMeshRecord& mesh, std::size_t face) {
 // own vertices (those from `base`), once per pair of position and normal. extraSources: for each
 // appended vertex, the corner it was made for. materialBase: the merged mesh's first material of
 // this mesh.
-void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
+void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::size_t vertexCount,
                 std::uint32_t materialBase, std::vector<std::uint32_t>& extraSources) {
-    const std::size_t vertexCount = mesh.positions.size() / 3;
     const bool withNormals = !mesh.normalCorners.empty();
     std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, none);
     SplitVertices splits(withNormals ? vertexCount : 0);
@@ -207,8 +206,9 @@ void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
         const std::uint32_t split = splits.find(vertex, normal, added);
         if (added) {
             extraSources.push_back(static_cast<std::uint32_t>(c));
-            merged.vertices.push_back(vertexOf(mesh, vertex));
-            setNormal(merged.vertices.back(), mesh, normal);
+            XVertex split = merged.vertices[base + vertex];
+            setNormal(split, mesh, normal);
+            merged.vertices.push_back(split);
         }
         return static_cast<std::uint32_t>(vertexCount + split);
     };
@@ -277,7 +277,7 @@ int XMeshMerge::addFrame(int parent) {
     return static_cast<int>(frames_.size()) - 1;
 }
 
-bool XMeshMerge::addMesh(const XMeshRecord& mesh, int frame) {
+bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     const std::size_t vertexCount = mesh.positions.size() / 3;
     std::size_t triangles = 0;
     for (std::uint32_t size : mesh.faceSizes) {
@@ -303,8 +303,13 @@ bool XMeshMerge::addMesh(const XMeshRecord& mesh, int frame) {
     for (std::size_t v = 0; v < vertexCount; ++v) {
         merged_.vertices.push_back(vertexOf(mesh, v));
     }
+    // The merged vertices now hold the positions and texture coordinates (a split copies its
+    // position's): the record's go, so that the peak of a large load holds them once.
+    const bool withTexcoords = !mesh.texcoords.empty();
+    mesh.positions = std::vector<float>();
+    mesh.texcoords = std::vector<float>();
     std::vector<std::uint32_t> extraSources;
-    addCorners(merged_, mesh, base, materialBase, extraSources);
+    addCorners(merged_, mesh, base, vertexCount, materialBase, extraSources);
     if (merged_.vertices.size() > maxMeshVertices) {
         merged_.vertices.resize(base);
         merged_.indices.resize(firstTriangle * 3);
@@ -320,7 +325,7 @@ bool XMeshMerge::addMesh(const XMeshRecord& mesh, int frame) {
     }
     addColours(merged_, mesh, base, extraSources);
     merged_.hasNormals = merged_.hasNormals || !mesh.normalCorners.empty();
-    merged_.hasTexcoords = merged_.hasTexcoords || !mesh.texcoords.empty();
+    merged_.hasTexcoords = merged_.hasTexcoords || withTexcoords;
     placed_.push_back({frame, base, merged_.vertices.size() - base});
     return true;
 }

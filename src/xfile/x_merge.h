@@ -47,8 +47,9 @@ class XMeshMerge {
     // A frame's matrix may come after its meshes: each mesh is moved once all frames are known.
     void setFrameMatrix(int frame, const XMatrix& local) { frames_[frame].local = local; }
     // Appends a mesh read inside `frame` (-1: outside any frame). Returns false, with nothing
-    // appended, when the merged mesh would pass the ceilings.
-    bool addMesh(const XMeshRecord& mesh, int frame);
+    // appended, when the merged mesh would pass the ceilings. The record is taken, not copied,
+    // when moved in: its arrays are let go as soon as the merged mesh holds what they held.
+    bool addMesh(XMeshRecord mesh, int frame);
     // Moves every mesh by its frame's world matrix; once, after the last frame and mesh.
     void placeMeshes();
     bool empty() const { return placed_.empty(); }

@@ -19,6 +19,7 @@
 #include <new>
 #include <type_traits>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -257,7 +258,7 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         fillIn(file, pending);
-        return merge_.addMesh(file, frame) || fail(pastCeiling);
+        return merge_.addMesh(std::move(file), frame) || fail(pastCeiling);
     }
 
     // The faces' sizes and corners. The triangles they make are counted as they are read, and
