@@ -237,14 +237,7 @@ bool XBinaryReader::nextNumber(double& value, bool& whole) {
     return true;
 }
 
-bool XBinaryReader::integer(std::uint32_t& value) {
-    // The common case first: the next item of an integer list, whole in the window.
-    if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
-        std::memcpy(&value, data_ + position_, 4);
-        position_ += 4;
-        --listLeft_;
-        return true;
-    }
+bool XBinaryReader::anyInteger(std::uint32_t& value) {
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {

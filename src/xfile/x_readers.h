@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 constexpr std::size_t maxWordBytes = 65536;
@@ -76,7 +77,17 @@ class XBinaryReader {
 
     XToken peek();
     bool name(std::string& name);
-    bool integer(std::uint32_t& value);
+    // Inline for the common case, the next item of an integer list whole in the window: a
+    // mesh's faces are millions of them.
+    bool integer(std::uint32_t& value) {
+        if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
+            std::memcpy(&value, data_ + position_, 4); // little-endian, as every target is
+            position_ += 4;
+            --listLeft_;
+            return true;
+        }
+        return anyInteger(value);
+    }
     bool real(float& value);
     bool reals(float* values, std::size_t n); // runs of a list's items copied from the window
     bool string(std::string& value);
@@ -102,6 +113,7 @@ class XBinaryReader {
     bool readWord(std::uint16_t& value);
     bool readDword(std::uint32_t& value);
     bool nextNumber(double& value, bool& whole);
+    bool anyInteger(std::uint32_t& value);
     std::size_t floatsInWindow(std::size_t wanted) const;
     bool startList(List kind);
     bool bytesWithCount(std::string& value);
