@@ -68,6 +68,38 @@ bool isTiny(const char* first, const char* last) {
     return magnitude + exponent <= 0;
 }
 
+// Most numbers in real files are short decimals ("0.0100", "-12.5"). One of at most 15 digits
+// and a word's end after them is its digits as a whole number (below 2^53, so exact) divided by
+// a power of ten that a double holds exactly, and one correctly rounded division gives the
+// double from_chars gives. Returns where it ends, or null for anything else.
+const char* shortDecimal(const char* first, const char* end, double& value) {
+    constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int maxDigits = 15;
+    const char* at = first;
+    const bool negative = at < end && *at == '-';
+    at += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    int count = 0, fraction = -1; // digits after the point; -1 before one
+    for (; at < end && count <= maxDigits; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            digits = digits * 10 + static_cast<unsigned>(*at - '0');
+            ++count;
+            fraction += fraction >= 0 ? 1 : 0;
+        } else if (*at == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if (count == 0 || count > maxDigits || (at < end && !endsWord(*at))) {
+        return nullptr;
+    }
+    const double magnitude = static_cast<double>(digits) / powersOfTen[std::max(fraction, 0)];
+    value = negative ? -magnitude : magnitude;
+    return at;
+}
+
 } // namespace
 
 XTextReader::XTextReader(XByteSource& source)
@@ -191,6 +223,10 @@ bool XTextReader::number(double& value) {
     const char* first = cursor_;
     if (cursor_ < end_ && *cursor_ == '+') {
         ++cursor_;
+    }
+    if (const char* next = shortDecimal(cursor_, end_, value)) {
+        cursor_ = next;
+        return true;
     }
     const auto [next, status] = std::from_chars(cursor_, end_, value);
     if (status == std::errc::result_out_of_range) {
