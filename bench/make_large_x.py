@@ -3,7 +3,11 @@ too large to keep in the repository):
 
     grid.txt.x, grid.bin.x       a 709 x 709 vertex grid, 1,002,528 triangles, with texture
                                  coordinates and one material, as text and as binary
+    grid64.bin.x                 the same binary with 64-bit floats
     grid.tzip.x, grid.bzip.x     the same compressed (MSZIP blocks of 32 KiB)
+    faceted.bin.x                the grid, binary, with one normal per triangle: six times as many
+                                 corners as positions, each position split into one vertex per
+                                 normal, as flat-shaded exports are
     blanks-1g.tzip.x             "Mesh { 16000000;" and then blanks up to a stated 1 GiB: about
                                  2 MB on disk; the loader must refuse it without holding 1 GiB
 
@@ -60,22 +64,42 @@ def integers(values):
     return struct.pack("<HI", INTEGER_LIST, len(values)) + struct.pack(f"<{len(values)}I", *values)
 
 
-def floats(values):
-    return struct.pack("<HI", FLOAT_LIST, len(values)) + struct.pack(f"<{len(values)}f", *values)
+def floats(values, size=4):
+    kind = "f" if size == 4 else "d"
+    return struct.pack("<HI", FLOAT_LIST, len(values)) + struct.pack(f"<{len(values)}{kind}",
+                                                                      *values)
 
 
-def grid_binary(positions, texcoords, triangles):
-    out = bytearray(b"xof 0303bin 0032")
+def flat_normals(positions, triangles):
+    """One unit normal per triangle, and each triangle's corners all naming it."""
+    normals = []
+    for a, b, c in triangles:
+        (ax, ay, az), (bx, by, bz), (cx, cy, cz) = positions[a], positions[b], positions[c]
+        ux, uy, uz, vx, vy, vz = bx - ax, by - ay, bz - az, cx - ax, cy - ay, cz - az
+        n = (uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx)
+        length = sum(v * v for v in n) ** 0.5 or 1.0
+        normals.append(tuple(v / length for v in n))
+    return normals
+
+
+def grid_binary(positions, texcoords, triangles, float_size=4, with_flat_normals=False):
+    out = bytearray(b"xof 0303bin 00" + (b"32" if float_size == 4 else b"64"))
     out += token_name("Mesh") + token_name("Grid") + struct.pack("<H", OPEN)
     out += integers([len(positions)])
-    out += floats([c for p in positions for c in p])
+    out += floats([c for p in positions for c in p], float_size)
     out += integers([len(triangles)] + [v for t in triangles for v in (3,) + t])
+    if with_flat_normals:
+        normals = flat_normals(positions, triangles)
+        out += token_name("MeshNormals") + struct.pack("<H", OPEN)
+        out += integers([len(normals)]) + floats([c for n in normals for c in n], float_size)
+        out += integers([len(triangles)] + [v for f in range(len(triangles)) for v in (3, f, f, f)])
+        out += struct.pack("<H", CLOSE)
     out += token_name("MeshTextureCoords") + struct.pack("<H", OPEN)
-    out += integers([len(texcoords)]) + floats([c for t in texcoords for c in t])
+    out += integers([len(texcoords)]) + floats([c for t in texcoords for c in t], float_size)
     out += struct.pack("<H", CLOSE)
     out += token_name("MeshMaterialList") + struct.pack("<H", OPEN) + integers([1, 1, 0])
     out += token_name("Material") + struct.pack("<H", OPEN)
-    out += floats([0.8, 0.8, 0.8, 1.0, 10.0, 0.2, 0.2, 0.2, 0.0, 0.0, 0.0])
+    out += floats([0.8, 0.8, 0.8, 1.0, 10.0, 0.2, 0.2, 0.2, 0.0, 0.0, 0.0], float_size)
     out += struct.pack("<HH", CLOSE, CLOSE) + struct.pack("<H", CLOSE)
     return bytes(out)
 
@@ -116,8 +140,10 @@ def main():
     files = {
         "grid.txt.x": text,
         "grid.bin.x": binary,
+        "grid64.bin.x": grid_binary(positions, texcoords, triangles, float_size=8),
         "grid.tzip.x": b"xof 0303tzip0032" + mszip(text[16:], 32768),
         "grid.bzip.x": b"xof 0303bzip0032" + mszip(binary[16:], 32768),
+        "faceted.bin.x": grid_binary(positions, texcoords, triangles, with_flat_normals=True),
         "blanks-1g.tzip.x": blanks_claiming_a_gigabyte(),
     }
     for name, data in files.items():

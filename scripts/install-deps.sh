@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the viewer's build and tests need, only those missing.
-#   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config
+#   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config, zlib
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font,
 #                                   librsvg2-bin (draws the window's icon from its artwork)
-#   scripts/install-deps.sh cross   MinGW-w64, for the Windows viewer
-#   scripts/install-deps.sh unit    GoogleTest, zlib (to check our inflater against), clang (to
+#   scripts/install-deps.sh cross   MinGW-w64 and its zlib, for the Windows viewer
+#   scripts/install-deps.sh unit    GoogleTest, zlib (to write compressed test files), clang (to
 #                                   fuzz the .x loader), lintian, appstream, desktop-file-utils
 #                                   and man-db (to check the .deb)
 #   scripts/install-deps.sh build   cxx, cross and unit together
@@ -12,20 +12,23 @@
 #   scripts/install-deps.sh xtools  Xvfb, xdotool, ImageMagick, the X libraries the harness calls
 #                                   (Damage, XTest): a virtual display and its tools, setxkbmap
 #                                   and a Mincho font for the native scenarios
+#   scripts/install-deps.sh bench   Assimp, the reference reader bench/xload_vs_assimp.sh times
+#                                   ours against; never needed by the build
 # Needs root (or sudo) when something is missing. Where there is no apt-get (another
 # distribution), or no way to become root, it installs nothing: it checks what is there by
 # pkg-config modules, commands and fontconfig, and names what is missing.
 set -euo pipefail
 
-cxx_packages=(cmake make g++ pkg-config)
+cxx_packages=(cmake make g++ pkg-config zlib1g-dev)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic librsvg2-bin)
-cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils lintian appstream man-db)
 wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
     locales fonts-ipafont-gothic libgl1-mesa-dri python3)
 xtools_packages=(xvfb xdotool x11-utils x11-xkb-utils imagemagick libx11-6 libxdamage1 libxtst6
     fonts-ipafont-mincho python3)
+bench_packages=(g++ libassimp-dev python3)
 
 # How each package shows itself without the Debian package database: "pc:" a pkg-config
 # module, "cmd:" a command, "font:" a fontconfig language; "-" cannot be told from outside.
@@ -35,12 +38,12 @@ declare -A probes=(
     [libfreetype-dev]=pc:freetype2 [libfontconfig-dev]=pc:fontconfig [libstb-dev]=pc:stb
     [zlib1g-dev]=pc:zlib [libgl1-mesa-dri]=- [fonts-ipafont-gothic]=font:ja
     [librsvg2-bin]=cmd:rsvg-convert
-    [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=-
+    [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=- [libz-mingw-w64-dev]=-
     [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
     [lintian]=cmd:lintian [appstream]=cmd:appstreamcli [man-db]=cmd:man
     [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo
     [x11-xkb-utils]=cmd:setxkbmap [fonts-ipafont-mincho]=- [libx11-6]=- [libxdamage1]=-
-    [libxtst6]=-
+    [libxtst6]=- [libassimp-dev]=pc:assimp
     [imagemagick]=cmd:import [locales]=- [python3]=cmd:python3
 )
 
@@ -54,9 +57,10 @@ for group in "$@"; do
     build) wanted+=("${cxx_packages[@]}" "${cross_packages[@]}" "${unit_packages[@]}") ;;
     wine) wanted+=("${wine_packages[@]}") ;;
     xtools) wanted+=("${xtools_packages[@]}") ;;
+    bench) wanted+=("${bench_packages[@]}") ;;
     *)
         echo "install-deps: unknown group '$group' (cxx, native, cross, unit, build, wine," \
-            "xtools)" >&2
+            "xtools, bench)" >&2
         exit 2
         ;;
     esac

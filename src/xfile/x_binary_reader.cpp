@@ -4,6 +4,7 @@
 
 #include "xfile/x_readers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -28,6 +29,11 @@ constexpr std::size_t guidSize = 16;
 // Tokens without a record: brackets, punctuation, and the keywords of template declarations.
 bool isBareToken(std::uint16_t token) {
     return (token >= 10 && token <= 20) || token == tokenTemplate || (token >= 40 && token <= 53);
+}
+
+// A number the file gives that float cannot hold (inf, NaN, past its range) is read as 0.
+float floatOrZero(double number) {
+    return std::isfinite(number) && std::fabs(number) <= 3.4e38 ? static_cast<float>(number) : 0;
 }
 
 } // namespace
@@ -231,14 +237,7 @@ bool XBinaryReader::nextNumber(double& value, bool& whole) {
     return true;
 }
 
-bool XBinaryReader::integer(std::uint32_t& value) {
-    // The common case first: the next item of an integer list, whole in the window.
-    if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
-        std::memcpy(&value, data_ + position_, 4);
-        position_ += 4;
-        --listLeft_;
-        return true;
-    }
+bool XBinaryReader::anyInteger(std::uint32_t& value) {
     double number = 0;
     bool whole = false;
     if (!nextNumber(number, whole)) {
@@ -266,7 +265,48 @@ bool XBinaryReader::real(float& value) {
     if (!nextNumber(number, whole)) {
         return false;
     }
-    value = std::isfinite(number) && std::fabs(number) <= 3.4e38 ? static_cast<float>(number) : 0;
+    value = floatOrZero(number);
+    return true;
+}
+
+// How many of the next `wanted` numbers are items of a float list whole in the window.
+std::size_t XBinaryReader::floatsInWindow(std::size_t wanted) const {
+    if (listLeft_ == 0 || list_ != List::floats) {
+        return 0;
+    }
+    return std::min({wanted, std::size_t{listLeft_}, (size_ - position_) / floatSize_});
+}
+
+// A number that is not an item of the float list being read, or one that straddles the window's
+// end, goes through real() alone.
+bool XBinaryReader::reals(float* values, std::size_t n) {
+    while (n > 0) {
+        const std::size_t run = floatsInWindow(n);
+        if (run == 0) {
+            if (!real(*values)) {
+                return false;
+            }
+            ++values;
+            --n;
+            continue;
+        }
+        if (floatSize_ == 4) {
+            std::memcpy(values, data_ + position_, run * 4);
+            for (std::size_t i = 0; i < run; ++i) {
+                values[i] = std::isfinite(values[i]) ? values[i] : 0.0f;
+            }
+        } else {
+            for (std::size_t i = 0; i < run; ++i) {
+                double wide = 0;
+                std::memcpy(&wide, data_ + position_ + i * 8, 8);
+                values[i] = floatOrZero(wide);
+            }
+        }
+        position_ += run * floatSize_;
+        listLeft_ -= static_cast<std::uint32_t>(run);
+        values += run;
+        n -= run;
+    }
     return true;
 }
 

@@ -1,23 +1,21 @@
 // The outside of a .x file: its 16-byte header ("xof 0303txt 0032" and such), the size that a
-// compressed form states, and reading the file from disk. The objects inside are read by
+// compressed form states, and mapping the file from disk. The objects inside are read by
 // x_objects.cpp, from the data x_source.cpp hands out.
 
 #include "xfile/x_mesh.h"
 
+#include "xfile/mapped_file.h"
 #include "xfile/x_objects.h"
 #include "xfile/x_source.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
-#include <system_error>
 
 namespace {
 
 constexpr std::size_t headerSize = 16;
 constexpr std::size_t maxInflatedSize = std::size_t{1} << 30;
+// Far more than the text of a mesh at every ceiling of x_merge.h, and than any real file.
+constexpr std::uint64_t maxFileSize = std::uint64_t{4} << 30;
 
 struct Header {
     XDataForm form;
@@ -93,36 +91,21 @@ bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::st
     return true;
 }
 
-// The header is read and checked before the rest, so that a large file that is not a .x file
-// costs 16 bytes of reading; the rest is then one read of the file's size. A path that is not
-// a regular file (a folder, a device, a pipe that would block the read) counts as missing.
+// The file is mapped, not read: its header is checked first, and only the pages the readers
+// reach are ever loaded. A file larger than any mesh within the ceilings could need is refused
+// on its size alone, so a huge file costs neither memory nor the time to pass over it.
 bool loadXFile(const char* fileName, XMesh& mesh, std::string& error) {
     mesh = XMesh{};
-    std::error_code failure;
-    const std::filesystem::path path(fileName);
-    const bool regular = std::filesystem::is_regular_file(path, failure);
-    const std::uintmax_t fileSize = regular ? std::filesystem::file_size(path, failure) : 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        regular && !failure ? std::fopen(fileName, "rb") : nullptr, std::fclose);
-    if (!file) {
-        error = std::string("cannot open ") + fileName;
+    MappedFile file;
+    if (!file.open(fileName, error)) {
         return false;
     }
-    std::vector<std::uint8_t> bytes(headerSize);
-    bytes.resize(std::fread(bytes.data(), 1, headerSize, file.get()));
     Header header{};
-    if (!readHeader(bytes.data(), bytes.size(), header, error)) {
+    if (!readHeader(file.data(), file.size(), header, error)) {
         return false;
     }
-    if (fileSize > SIZE_MAX / 2) {
-        return failAt(0, "a file too large to read", error);
+    if (file.size() > maxFileSize) {
+        return failAt(0, "a file larger than the loader's ceiling of 4 GiB", error);
     }
-    bytes.resize(std::max<std::size_t>(static_cast<std::size_t>(fileSize), headerSize));
-    bytes.resize(headerSize +
-                 std::fread(bytes.data() + headerSize, 1, bytes.size() - headerSize, file.get()));
-    if (std::ferror(file.get())) {
-        error = std::string("cannot read ") + fileName;
-        return false;
-    }
-    return parseXFile(bytes.data(), bytes.size(), mesh, error);
+    return parseXFile(file.data(), file.size(), mesh, error);
 }

@@ -3,11 +3,12 @@
 
 #include "xfile/x_merge.h"
 
+#include "xfile/mapped_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <unordered_map>
 
 // D3DXLoadMeshFromX (Wine's, observed with tools/d3dx_probe.cpp) gives grey 0.5 diffuse and
 // specular, the diffuse alpha 0.
@@ -36,17 +37,121 @@ XMatrix multiply(const XMatrix& a, const XMatrix& b) {
     return product;
 }
 
-XVertex vertexOf(const XMeshRecord& mesh, std::size_t vertex, std::uint32_t normal) {
+// The vertex of `vertex`'s position and texture coordinate, with no normal yet.
+XVertex vertexOf(const XMeshRecord& mesh, std::size_t vertex) {
     XVertex out{};
     std::memcpy(out.position, &mesh.positions[vertex * 3], sizeof out.position);
-    if (normal != UINT32_MAX) {
-        std::memcpy(out.normal, &mesh.normals[std::size_t{normal} * 3], sizeof out.normal);
-    }
     if (vertex * 2 + 1 < mesh.texcoords.size()) {
         std::memcpy(out.texcoord, &mesh.texcoords[vertex * 2], sizeof out.texcoord);
     }
     return out;
 }
+
+void setNormal(XVertex& vertex, const XMeshRecord& mesh, std::uint32_t normal) {
+    std::memcpy(vertex.normal, &mesh.normals[std::size_t{normal} * 3], sizeof vertex.normal);
+}
+
+// Room for `needed` items, growing at least geometrically: sized once per mesh, but a file of
+// many small meshes still copies what is merged only a few times.
+template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t needed) {
+    if (needed > values.capacity()) {
+        reserveWithLargePages(values, std::max(needed, values.capacity() * 2));
+    }
+}
+
+constexpr std::uint32_t none = UINT32_MAX;
+
+// Values by 64-bit key: open addressing into one array, so that millions of entries cost no
+// allocation each. A slot holds an entry's number plus one; a mixed hash spreads keys that
+// differ only in their low or high half.
+class KeyTable {
+  public:
+    // The value kept for `key`, or `value`, kept for it now.
+    std::uint32_t findOrAdd(std::uint64_t key, std::uint32_t value) {
+        if ((keys_.size() + 1) * 2 > slots_.size()) {
+            grow();
+        }
+        std::size_t slot = slotOf(key);
+        for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
+            if (keys_[slots_[slot] - 1] == key) {
+                return values_[slots_[slot] - 1];
+            }
+        }
+        keys_.push_back(key);
+        values_.push_back(value);
+        slots_[slot] = static_cast<std::uint32_t>(keys_.size());
+        return value;
+    }
+
+  private:
+    std::size_t slotOf(std::uint64_t key) const {
+        key ^= key >> 33;
+        key *= 0xFF51AFD7ED558CCDull;
+        key ^= key >> 33;
+        return static_cast<std::size_t>(key) & mask_;
+    }
+
+    void grow() {
+        slots_.assign(std::max<std::size_t>(slots_.size() * 2, 64), 0);
+        mask_ = slots_.size() - 1;
+        for (std::size_t i = 0; i < keys_.size(); ++i) {
+            std::size_t slot = slotOf(keys_[i]);
+            while (slots_[slot] != 0) {
+                slot = (slot + 1) & mask_;
+            }
+            slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        }
+    }
+
+    std::vector<std::uint32_t> slots_;
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> values_;
+    std::size_t mask_ = 0;
+};
+
+// The vertices split off a mesh's own, each by its position and normal, numbered in the order
+// they are made. A position's first few splits are kept in a chain from it, near in memory to
+// the corners that use them; any further ones go to a table, so that a position that the file
+// gives very many normals costs no long walk.
+class SplitVertices {
+  public:
+    explicit SplitVertices(std::size_t vertexCount) : firstSplit_(vertexCount, none) {}
+
+    // The number of the split of `vertex` with `normal`, made as the next one when it is new.
+    std::uint32_t find(std::uint32_t vertex, std::uint32_t normal, bool& added) {
+        constexpr std::size_t chainLength = 8;
+        std::uint32_t last = none;
+        std::size_t walked = 0;
+        for (std::uint32_t split = firstSplit_[vertex]; split != none;
+             split = nextSplit_[split], ++walked) {
+            if (normalOfSplit_[split] == normal) {
+                added = false;
+                return split;
+            }
+            last = split;
+        }
+        const auto fresh = static_cast<std::uint32_t>(normalOfSplit_.size());
+        if (walked == chainLength) {
+            const std::uint32_t found =
+                table_.findOrAdd(std::uint64_t{vertex} << 32 | normal, fresh);
+            if (found != fresh) {
+                added = false;
+                return found;
+            }
+        } else {
+            (last == none ? firstSplit_[vertex] : nextSplit_[last]) = fresh;
+        }
+        normalOfSplit_.push_back(normal);
+        nextSplit_.push_back(none);
+        added = true;
+        return fresh;
+    }
+
+  private:
+    std::vector<std::uint32_t> firstSplit_;                // by position
+    std::vector<std::uint32_t> normalOfSplit_, nextSplit_; // by split
+    KeyTable table_;
+};
 
 // Once any mesh has vertex colours, every vertex of the merged mesh has one.
 // base: the merged mesh's first vertex of this mesh.
@@ -73,21 +178,54 @@ std::uint32_t materialOfFace(const XMeshRecord& mesh, std::size_t face) {
     return mesh.faceMaterials[std::min(face, mesh.faceMaterials.size() - 1)];
 }
 
-// materialBase: the merged mesh's first material of this mesh.
-void addTriangles(XMesh& merged, const XMeshRecord& mesh,
-                  const std::vector<std::uint32_t>& cornerVertex, std::size_t base,
-                  std::uint32_t materialBase) {
-    std::size_t first = 0;
+// One pass over a mesh's corners, face by face: each corner's vertex, and each face's fan of
+// triangles from its first corner. Each position keeps the normal of the first corner that uses
+// it; a corner giving it a different normal gets a vertex of its own, appended after the mesh's
+// own vertices (those from `base`), once per pair of position and normal. extraSources: for each
+// appended vertex, the corner it was made for. materialBase: the merged mesh's first material of
+// this mesh.
+void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::size_t vertexCount,
+                std::uint32_t materialBase, std::vector<std::uint32_t>& extraSources) {
+    const bool withNormals = !mesh.normalCorners.empty();
+    std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, none);
+    SplitVertices splits(withNormals ? vertexCount : 0);
+    const auto vertexOfCorner = [&](std::size_t c) {
+        const std::uint32_t vertex = mesh.corners[c];
+        if (!withNormals) {
+            return vertex;
+        }
+        const std::uint32_t normal = mesh.normalCorners[c];
+        if (normalOfVertex[vertex] == none) {
+            normalOfVertex[vertex] = normal;
+            setNormal(merged.vertices[base + vertex], mesh, normal);
+        }
+        if (normalOfVertex[vertex] == normal) {
+            return vertex;
+        }
+        bool added = false;
+        const std::uint32_t split = splits.find(vertex, normal, added);
+        if (added) {
+            extraSources.push_back(static_cast<std::uint32_t>(c));
+            XVertex split = merged.vertices[base + vertex];
+            setNormal(split, mesh, normal);
+            merged.vertices.push_back(split);
+        }
+        return static_cast<std::uint32_t>(vertexCount + split);
+    };
+    std::size_t corner = 0;
     for (std::size_t face = 0; face < mesh.faceSizes.size(); ++face) {
         const std::uint32_t attribute = materialBase + materialOfFace(mesh, face);
         const std::uint32_t size = mesh.faceSizes[face];
-        for (std::uint32_t i = 1; i + 1 < size; ++i) {
-            for (std::size_t corner : {first, first + i, first + i + 1}) {
-                merged.indices.push_back(static_cast<std::uint32_t>(base + cornerVertex[corner]));
+        std::uint32_t first = 0, previous = 0;
+        for (std::uint32_t i = 0; i < size; ++i, ++corner) {
+            const std::uint32_t vertex = static_cast<std::uint32_t>(base + vertexOfCorner(corner));
+            if (i >= 2) {
+                merged.indices.insert(merged.indices.end(), {first, previous, vertex});
+                merged.attributes.push_back(attribute);
             }
-            merged.attributes.push_back(attribute);
+            first = i == 0 ? vertex : first;
+            previous = vertex;
         }
-        first += size;
     }
 }
 
@@ -139,71 +277,56 @@ int XMeshMerge::addFrame(int parent) {
     return static_cast<int>(frames_.size()) - 1;
 }
 
-bool XMeshMerge::addMesh(const XMeshRecord& mesh, int frame) {
+bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     const std::size_t vertexCount = mesh.positions.size() / 3;
-    const bool withNormals = !mesh.normalCorners.empty();
-    // Each position keeps the normal of the first corner that uses it; a corner giving it a
-    // different normal gets a vertex of its own, appended after the file's vertices.
-    std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, UINT32_MAX);
-    std::unordered_map<std::uint64_t, std::uint32_t> splitVertices;
-    std::vector<std::uint32_t> cornerVertex(mesh.corners.size());
-    std::vector<std::uint32_t> extraSources;
-    for (std::size_t c = 0; c < mesh.corners.size(); ++c) {
-        const std::uint32_t vertex = mesh.corners[c];
-        cornerVertex[c] = vertex;
-        if (!withNormals) {
-            continue;
-        }
-        const std::uint32_t normal = mesh.normalCorners[c];
-        if (normalOfVertex[vertex] == UINT32_MAX) {
-            normalOfVertex[vertex] = normal;
-        } else if (normalOfVertex[vertex] != normal) {
-            const std::uint64_t key = std::uint64_t{vertex} << 32 | normal;
-            const auto [entry, added] = splitVertices.try_emplace(
-                key, static_cast<std::uint32_t>(vertexCount + extraSources.size()));
-            if (added) {
-                extraSources.push_back(static_cast<std::uint32_t>(c));
-            }
-            cornerVertex[c] = entry->second;
-        }
-    }
-    const std::size_t total = vertexCount + extraSources.size();
     std::size_t triangles = 0;
     for (std::uint32_t size : mesh.faceSizes) {
         triangles += size >= 3 ? size - 2 : 0;
     }
-    if (merged_.vertices.size() + total > maxMeshVertices ||
-        merged_.attributes.size() + triangles > maxMeshTriangles) {
+    const std::size_t base = merged_.vertices.size();
+    const std::size_t firstTriangle = merged_.attributes.size();
+    if (base + vertexCount > maxMeshVertices || firstTriangle + triangles > maxMeshTriangles) {
         return false;
     }
-    // No reserve here: an exact one per mesh would defeat the vectors' geometric growth and copy
-    // everything merged so far once per mesh.
-    const std::size_t base = merged_.vertices.size();
+    // Meshes without a material list share one default material, as with D3DX a file of such
+    // meshes has a single material.
+    const bool sharesDefault = mesh.materials.empty() && defaultMaterialIndex_ != UINT32_MAX;
+    const std::uint32_t materialBase = sharesDefault
+                                           ? defaultMaterialIndex_
+                                           : static_cast<std::uint32_t>(merged_.materials.size());
+    // Room for a vertex split off at each corner, at most: room that no split takes is never
+    // touched, and so costs no memory.
+    const std::size_t splitsAtMost = mesh.normalCorners.empty() ? 0 : mesh.corners.size();
+    reserveAtLeast(merged_.vertices, std::min(base + vertexCount + splitsAtMost, maxMeshVertices));
+    reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
+    reserveAtLeast(merged_.attributes, firstTriangle + triangles);
     for (std::size_t v = 0; v < vertexCount; ++v) {
-        merged_.vertices.push_back(vertexOf(mesh, v, withNormals ? normalOfVertex[v] : UINT32_MAX));
+        merged_.vertices.push_back(vertexOf(mesh, v));
     }
-    for (std::uint32_t corner : extraSources) {
-        merged_.vertices.push_back(
-            vertexOf(mesh, mesh.corners[corner], mesh.normalCorners[corner]));
+    // The merged vertices now hold the positions and texture coordinates (a split copies its
+    // position's): the record's go, so that the peak of a large load holds them once.
+    const bool withTexcoords = !mesh.texcoords.empty();
+    mesh.positions = std::vector<float>();
+    mesh.texcoords = std::vector<float>();
+    std::vector<std::uint32_t> extraSources;
+    addCorners(merged_, mesh, base, vertexCount, materialBase, extraSources);
+    if (merged_.vertices.size() > maxMeshVertices) {
+        merged_.vertices.resize(base);
+        merged_.indices.resize(firstTriangle * 3);
+        merged_.attributes.resize(firstTriangle);
+        return false;
     }
-    addColours(merged_, mesh, base, extraSources);
-    std::uint32_t materialBase = static_cast<std::uint32_t>(merged_.materials.size());
     if (!mesh.materials.empty()) {
         merged_.materials.insert(merged_.materials.end(), mesh.materials.begin(),
                                  mesh.materials.end());
-    } else {
-        // Meshes without a material list share one default material, as with D3DX a file of
-        // such meshes has a single material.
-        if (defaultMaterialIndex_ == UINT32_MAX) {
-            defaultMaterialIndex_ = materialBase;
-            merged_.materials.push_back(defaultXMaterial);
-        }
-        materialBase = defaultMaterialIndex_;
+    } else if (!sharesDefault) {
+        defaultMaterialIndex_ = materialBase;
+        merged_.materials.push_back(defaultXMaterial);
     }
-    addTriangles(merged_, mesh, cornerVertex, base, materialBase);
-    merged_.hasNormals = merged_.hasNormals || withNormals;
-    merged_.hasTexcoords = merged_.hasTexcoords || !mesh.texcoords.empty();
-    placed_.push_back({frame, base, total});
+    addColours(merged_, mesh, base, extraSources);
+    merged_.hasNormals = merged_.hasNormals || !mesh.normalCorners.empty();
+    merged_.hasTexcoords = merged_.hasTexcoords || withTexcoords;
+    placed_.push_back({frame, base, merged_.vertices.size() - base});
     return true;
 }
 

@@ -16,6 +16,9 @@
 constexpr std::size_t maxMeshVertices = 16u << 20;
 constexpr std::size_t maxMeshTriangles = 16u << 20;
 constexpr std::size_t maxMeshMaterials = 1u << 16;
+// Corners of one mesh's faces: three per triangle, unless faces of fewer than 3 corners (which
+// make no triangle) stand in for them.
+constexpr std::size_t maxMeshCorners = 3 * maxMeshTriangles;
 
 using XMatrix = std::array<float, 16>; // row-major, row vectors: p' = p × M
 
@@ -44,11 +47,14 @@ class XMeshMerge {
     // A frame's matrix may come after its meshes: each mesh is moved once all frames are known.
     void setFrameMatrix(int frame, const XMatrix& local) { frames_[frame].local = local; }
     // Appends a mesh read inside `frame` (-1: outside any frame). Returns false, with nothing
-    // appended, when the merged mesh would pass the ceilings.
-    bool addMesh(const XMeshRecord& mesh, int frame);
+    // appended, when the merged mesh would pass the ceilings. The record is taken, not copied,
+    // when moved in: its arrays are let go as soon as the merged mesh holds what they held.
+    bool addMesh(XMeshRecord mesh, int frame);
     // Moves every mesh by its frame's world matrix; once, after the last frame and mesh.
     void placeMeshes();
     bool empty() const { return placed_.empty(); }
+    std::size_t vertexCount() const { return merged_.vertices.size(); }
+    std::size_t triangleCount() const { return merged_.attributes.size(); }
 
   private:
     struct Frame {

@@ -9,20 +9,30 @@
 
 #include "xfile/x_objects.h"
 
+#include "xfile/mapped_file.h"
 #include "xfile/x_merge.h"
 #include "xfile/x_readers.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
 constexpr int maxFrameDepth = 64;
 
-// What a vector reserves before its count is borne out by numbers actually read.
+constexpr const char* pastCeiling =
+    "the file makes more vertices or triangles than the loader's ceiling";
+
+// What a vector reserves before its count is borne out by numbers actually read, when the data
+// is not all in hand (a compressed file's counts are checked only against its stated size).
 constexpr std::size_t initialReserve = 1u << 16;
+// Lists are read in runs of at most this many numbers, so that a run's copy stays in the cache.
+constexpr std::size_t runLength = 1u << 14;
 
 // The colour D3DXLoadMeshFromX (Wine's, observed) gives a vertex that its mesh's colours do not
 // name: white with alpha 0.
@@ -88,30 +98,35 @@ template <typename Reader> class ObjectParser {
         return value <= room || fail("a count larger than the rest of the file");
     }
 
+    // Room for a list of `numbers` numbers, made once from its checked count, so that the vector
+    // never grows by copying; but no more than the bytes left in the file hold at the reader's
+    // typical size of a number, so that a count the file does not bear out costs little. Where
+    // the data is not all in hand (a compressed file states its size), only a first part is
+    // made, and the rest grows with what is read.
+    template <typename T> void reserveFor(std::vector<T>& values, std::size_t numbers) {
+        const std::size_t inFile = in_.remainingBytes() / Reader::typicalBytesPerNumber;
+        reserveWithLargePages(values,
+                              std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
+    }
+
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
-    // twice; the later one holds). The vector grows with what is read, not with what a count
-    // claims, so a file that lies about its counts costs no more memory than the numbers it holds.
+    // twice; the later one holds). The vector grows a run at a time with what is read, so a file
+    // that lies about its counts costs no more memory than the numbers it holds.
     bool realsInto(std::vector<float>& values, std::size_t n) {
         values.clear();
-        values.reserve(std::min<std::size_t>(n, initialReserve));
-        for (std::size_t i = 0; i < n; ++i) {
-            float value = 0;
-            if (!in_.real(value)) {
+        reserveFor(values, n);
+        for (std::size_t done = 0; done < n;) {
+            const std::size_t run = std::min(n - done, runLength);
+            values.resize(done + run);
+            if (!in_.reals(values.data() + done, run)) {
                 return false;
             }
-            values.push_back(value);
+            done += run;
         }
         return true;
     }
 
-    bool reals(float* values, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!in_.real(values[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool reals(float* values, std::size_t n) { return in_.reals(values, n); }
 
     // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
     // so its body is skipped as an unknown object's is.
@@ -219,46 +234,75 @@ template <typename Reader> class ObjectParser {
         return children([&] { return object(self, depth + 1); });
     }
 
+    // What a mesh's later children leave to fill in once all of them are read: a child may be
+    // given again and the later one holds, so each fills only what its own bytes name.
+    struct Pending {
+        std::uint32_t materialCount = 0;
+        bool coloured = false;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> colours; // vertex, ARGB
+    };
+
     bool mesh(int frame) {
         XMeshRecord file;
+        Pending pending;
         std::uint32_t vertexCount = 0, faceCount = 0;
-        if (!count(vertexCount, 3, maxMeshVertices) ||
-            !realsInto(file.positions, std::size_t{vertexCount} * 3) ||
-            !count(faceCount, 1, maxMeshTriangles) ||
-            !faces(faceCount, vertexCount, file.faceSizes, file.corners)) {
+        if (!count(vertexCount, 3, maxMeshVertices)) {
             return false;
         }
-        const bool ok = children([&] { return meshChild(file); });
-        return ok && (merge_.addMesh(file, frame) ||
-                      fail("the file makes more vertices or triangles than the loader's ceiling"));
+        if (merge_.vertexCount() + vertexCount > maxMeshVertices) {
+            return fail(pastCeiling);
+        }
+        if (!realsInto(file.positions, std::size_t{vertexCount} * 3) ||
+            !count(faceCount, 1, maxMeshTriangles) || !faces(faceCount, vertexCount, file) ||
+            !children([&] { return meshChild(file, pending); })) {
+            return false;
+        }
+        fillIn(file, pending);
+        return merge_.addMesh(std::move(file), frame) || fail(pastCeiling);
     }
 
-    bool faces(std::uint32_t faceCount, std::uint32_t indexLimit, std::vector<std::uint32_t>& sizes,
-               std::vector<std::uint32_t>& corners) {
-        sizes.clear();
-        corners.clear();
-        sizes.reserve(std::min<std::size_t>(faceCount, initialReserve));
+    // The faces' sizes and corners. The triangles they make are counted as they are read, and
+    // the mesh refused as soon as they pass what the merge has room for.
+    bool faces(std::uint32_t faceCount, std::uint32_t vertexCount, XMeshRecord& file) {
+        reserveFor(file.faceSizes, faceCount);
+        reserveFor(file.corners, std::size_t{faceCount} * 3); // most faces are triangles
+        const std::size_t room = maxMeshTriangles - merge_.triangleCount();
+        std::size_t triangles = 0;
         for (std::uint32_t face = 0; face < faceCount; ++face) {
             std::uint32_t size = 0;
             if (!count(size, 1, maxMeshTriangles + 2)) {
                 return false;
             }
-            sizes.push_back(size);
-            for (std::uint32_t i = 0; i < size; ++i) {
-                std::uint32_t corner = 0;
-                if (!in_.integer(corner)) {
-                    return false;
-                }
-                if (corner >= indexLimit) {
-                    return fail("a face names an index past the end of its list");
-                }
-                corners.push_back(corner);
+            triangles += size > 2 ? size - 2 : 0;
+            if (triangles > room || file.corners.size() + size > maxMeshCorners) {
+                return fail(pastCeiling);
+            }
+            file.faceSizes.push_back(size);
+            if (!corners(size, vertexCount, &file.corners)) {
+                return false;
             }
         }
         return true;
     }
 
-    bool meshChild(XMeshRecord& file) {
+    // A face's corners, each an index below `indexLimit`, appended to `kept` unless it is null.
+    bool corners(std::uint32_t size, std::uint32_t indexLimit, std::vector<std::uint32_t>* kept) {
+        for (std::uint32_t i = 0; i < size; ++i) {
+            std::uint32_t corner = 0;
+            if (!in_.integer(corner)) {
+                return false;
+            }
+            if (corner >= indexLimit) {
+                return fail("a face names an index past the end of its list");
+            }
+            if (kept != nullptr) {
+                kept->push_back(corner);
+            }
+        }
+        return true;
+    }
+
+    bool meshChild(XMeshRecord& file, Pending& pending) {
         return childObject([&](const std::string& type) {
             if (sameName(type, "MeshNormals")) {
                 return normals(file);
@@ -267,27 +311,41 @@ template <typename Reader> class ObjectParser {
                 return texcoords(file);
             }
             if (sameName(type, "MeshMaterialList")) {
-                return materialList(file);
+                return materialList(file, pending);
             }
             if (sameName(type, "MeshVertexColors")) {
-                return vertexColours(file);
+                return vertexColours(file, pending);
             }
             return in_.skipBody();
         });
     }
 
+    // Normals and, for each face of the mesh, a normal index per corner. Some writers give
+    // other faces here (or none, a count of 0): the mesh is then read without normals rather
+    // than refused, and corners that cannot be used are checked but not kept.
     bool normals(XMeshRecord& file) {
         std::uint32_t normalCount = 0, faceCount = 0;
-        std::vector<std::uint32_t> sizes;
         if (!count(normalCount, 3, maxMeshVertices) ||
             !realsInto(file.normals, std::size_t{normalCount} * 3) ||
-            !count(faceCount, 1, maxMeshTriangles) ||
-            !faces(faceCount, normalCount, sizes, file.normalCorners)) {
+            !count(faceCount, 1, maxMeshTriangles)) {
             return false;
         }
-        if (sizes != file.faceSizes) {
-            // Some writers leave the normals' faces out (a count of 0): the mesh is read
-            // without normals rather than refused.
+        file.normalCorners.clear();
+        bool sameFaces = faceCount == file.faceSizes.size();
+        if (sameFaces) {
+            reserveWithLargePages(file.normalCorners, file.corners.size());
+        }
+        for (std::uint32_t face = 0; face < faceCount; ++face) {
+            std::uint32_t size = 0;
+            if (!count(size, 1, maxMeshTriangles + 2)) {
+                return false;
+            }
+            sameFaces = sameFaces && size == file.faceSizes[face];
+            if (!corners(size, normalCount, sameFaces ? &file.normalCorners : nullptr)) {
+                return false;
+            }
+        }
+        if (!sameFaces) {
             file.normals.clear();
             file.normalCorners.clear();
         }
@@ -303,13 +361,15 @@ template <typename Reader> class ObjectParser {
 
     // Entries of index, red, green, blue and alpha. An entry naming no vertex of the mesh is
     // passed over; a vertex named twice keeps the later colour.
-    bool vertexColours(XMeshRecord& file) {
+    bool vertexColours(XMeshRecord& file, Pending& pending) {
         std::uint32_t entryCount = 0;
         if (!count(entryCount, 5, maxMeshVertices)) {
             return false;
         }
         const std::size_t vertexCount = file.positions.size() / 3;
-        file.colours.assign(vertexCount, unnamedVertexColour);
+        pending.coloured = true;
+        pending.colours.clear();
+        pending.colours.reserve(std::min<std::size_t>(entryCount, initialReserve));
         for (std::uint32_t i = 0; i < entryCount; ++i) {
             std::uint32_t vertex = 0;
             float rgba[4];
@@ -317,14 +377,27 @@ template <typename Reader> class ObjectParser {
                 return false;
             }
             if (vertex < vertexCount) {
-                file.colours[vertex] = colourByte(rgba[3]) << 24 | colourByte(rgba[0]) << 16 |
-                                       colourByte(rgba[1]) << 8 | colourByte(rgba[2]);
+                pending.colours.emplace_back(vertex,
+                                             colourByte(rgba[3]) << 24 | colourByte(rgba[0]) << 16 |
+                                                 colourByte(rgba[1]) << 8 | colourByte(rgba[2]));
             }
         }
         return children([&] { return skipChild(); });
     }
 
-    bool materialList(XMeshRecord& file) {
+    // The last material list and colour list given, with what they leave out filled in.
+    static void fillIn(XMeshRecord& file, const Pending& pending) {
+        // A list with fewer materials than it counts is filled up.
+        file.materials.resize(pending.materialCount, defaultXMaterial);
+        if (pending.coloured) {
+            file.colours.assign(file.positions.size() / 3, unnamedVertexColour);
+            for (const auto& [vertex, colour] : pending.colours) {
+                file.colours[vertex] = colour;
+            }
+        }
+    }
+
+    bool materialList(XMeshRecord& file, Pending& pending) {
         std::uint32_t materialCount = 0, indexCount = 0;
         if (!count(materialCount, 1, maxMeshMaterials) || !count(indexCount, 1, maxMeshTriangles)) {
             return false;
@@ -333,7 +406,7 @@ template <typename Reader> class ObjectParser {
             return fail("the file names more materials than the loader's ceiling");
         }
         file.faceMaterials.clear();
-        file.faceMaterials.reserve(std::min<std::size_t>(indexCount, initialReserve));
+        reserveFor(file.faceMaterials, indexCount);
         for (std::uint32_t i = 0; i < indexCount; ++i) {
             std::uint32_t index = 0;
             if (!in_.integer(index)) {
@@ -345,13 +418,12 @@ template <typename Reader> class ObjectParser {
             file.faceMaterials.push_back(index);
         }
         file.materials.clear();
-        const bool ok = children([&] { return listedMaterial(file.materials); });
-        // A list with fewer materials than it counts is filled up; extra ones are dropped.
-        file.materials.resize(materialCount, defaultXMaterial);
-        return ok;
+        pending.materialCount = materialCount;
+        return children([&] { return listedMaterial(file.materials, materialCount); });
     }
 
-    bool listedMaterial(std::vector<XMaterial>& materials) {
+    // A material of a list that counts `materialCount`: those past the count are dropped.
+    bool listedMaterial(std::vector<XMaterial>& materials, std::uint32_t materialCount) {
         if (in_.peek() == XToken::openBrace) {
             std::string name;
             if (!reference(name)) {
@@ -362,7 +434,9 @@ template <typename Reader> class ObjectParser {
             if (found == namedMaterials_.end()) {
                 return fail("a material reference names no material before it");
             }
-            materials.push_back(found->second);
+            if (materials.size() < materialCount) {
+                materials.push_back(found->second);
+            }
             return true;
         }
         std::string type, name;
@@ -379,7 +453,9 @@ template <typename Reader> class ObjectParser {
         if (!name.empty()) {
             namedMaterials_[name] = material;
         }
-        materials.push_back(material);
+        if (materials.size() < materialCount) {
+            materials.push_back(material);
+        }
         return true;
     }
 
@@ -426,13 +502,24 @@ template <typename Reader> class ObjectParser {
 } // namespace
 
 bool readXObjects(XByteSource& source, XDataForm form, XMesh& mesh, std::string& error) {
+    const auto readWith = [&](auto& reader) {
+        using Reader = std::remove_reference_t<decltype(reader)>;
+        // A file whose mesh does not fit in memory is refused like any other: the viewer runs on.
+        try {
+            return ObjectParser<Reader>(reader, mesh).readAll(error);
+        } catch (const std::bad_alloc&) {
+            mesh = XMesh{};
+            error = reader.where() + ": not enough memory for the mesh";
+            return false;
+        }
+    };
     bool read = false;
     if (form.binary) {
         XBinaryReader reader(source, form.floatSize, form.firstByte);
-        read = ObjectParser<XBinaryReader>(reader, mesh).readAll(error);
+        read = readWith(reader);
     } else {
         XTextReader reader(source);
-        read = ObjectParser<XTextReader>(reader, mesh).readAll(error);
+        read = readWith(reader);
     }
     if (!read && !source.fault().empty()) {
         error = source.fault();

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 constexpr std::size_t maxWordBytes = 65536;
@@ -37,6 +38,7 @@ class XTextReader {
     bool name(std::string& name);
     bool integer(std::uint32_t& value);
     bool real(float& value);
+    bool reals(float* values, std::size_t n); // n numbers, as n calls of real() read them
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -45,8 +47,11 @@ class XTextReader {
     bool skipBody(); // after an object's '{': up to and past its matching '}'
 
     std::size_t remainingBytes() const { return source_.remainingFrom(cursor_ - start_); }
+    bool holdsAllData() const { return source_.finished(); } // remainingBytes() then is exact
     // A number and the separator or blank that ends it.
     static constexpr std::size_t minBytesPerNumber = 2;
+    // A number and its separator seldom take fewer; a list of shorter ones grows as it is read.
+    static constexpr std::size_t typicalBytesPerNumber = 8;
     std::string where() const; // "line 12"
     const char* fault() const { return fault_; }
 
@@ -72,8 +77,19 @@ class XBinaryReader {
 
     XToken peek();
     bool name(std::string& name);
-    bool integer(std::uint32_t& value);
+    // Inline for the common case, the next item of an integer list whole in the window: a
+    // mesh's faces are millions of them.
+    bool integer(std::uint32_t& value) {
+        if (listLeft_ > 0 && list_ == List::integers && size_ - position_ >= 4) {
+            std::memcpy(&value, data_ + position_, 4); // little-endian, as every target is
+            position_ += 4;
+            --listLeft_;
+            return true;
+        }
+        return anyInteger(value);
+    }
     bool real(float& value);
+    bool reals(float* values, std::size_t n); // runs of a list's items copied from the window
     bool string(std::string& value);
     bool guid();
     bool openBrace();
@@ -82,7 +98,9 @@ class XBinaryReader {
     bool skipBody();
 
     std::size_t remainingBytes() const { return source_.remainingFrom(position_); }
+    bool holdsAllData() const { return source_.finished(); }
     static constexpr std::size_t minBytesPerNumber = 4;
+    static constexpr std::size_t typicalBytesPerNumber = 4;
     std::string where() const; // "byte 345"
     const char* fault() const { return fault_; }
 
@@ -95,6 +113,8 @@ class XBinaryReader {
     bool readWord(std::uint16_t& value);
     bool readDword(std::uint32_t& value);
     bool nextNumber(double& value, bool& whole);
+    bool anyInteger(std::uint32_t& value);
+    std::size_t floatsInWindow(std::size_t wanted) const;
     bool startList(List kind);
     bool bytesWithCount(std::string& value);
     bool skipToken();

@@ -1,6 +1,6 @@
 #include "xfile/x_source.h"
 
-#include "xfile/inflate.h"
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -27,6 +27,12 @@ XByteSource::XByteSource(const std::uint8_t* blocks, std::size_t blocksSize,
     : window_(nullptr), windowSize_(0), totalSize_(statedSize), finished_(statedSize == 0),
       blocks_(blocks), blocksSize_(blocksSize), blocksOffset_(blocksOffset) {}
 
+XByteSource::~XByteSource() {
+    if (stream_) {
+        inflateEnd(stream_.get());
+    }
+}
+
 bool XByteSource::failAt(std::size_t offset, const char* why) {
     fault_ = "byte " + std::to_string(blocksOffset_ + offset) + ": " + why;
     return false;
@@ -42,8 +48,8 @@ bool XByteSource::advance(std::size_t position, std::size_t count) {
     }
     std::size_t start = 0;
     if (window_ == nullptr) {
-        // Room for a window, the largest block and the history, once.
-        buffer_.reserve(inflateAhead + maxBlockSize + historySize);
+        // Room for a window, the largest block (and the spare byte) and the history, once.
+        buffer_.reserve(inflateAhead + maxBlockSize + 1 + historySize);
     } else {
         start = static_cast<std::size_t>(window_ - buffer_.data()) + position;
     }
@@ -78,16 +84,55 @@ bool XByteSource::inflateNextBlock() {
     if (packedSize < 2 || packedSize - 2 > blocksSize_ - at - 6) {
         return failAt(at + 2, "a compressed block longer than the rest of the file");
     }
-    const std::size_t before = buffer_.size();
-    std::string why;
-    if (blockSize > totalSize_ - inflatedSoFar_ ||
-        !inflateRaw(blocks_ + at + 6, packedSize - 2, blockSize, buffer_, why) ||
-        buffer_.size() - before != blockSize) {
-        return failAt(at,
-                      why.empty() ? "a block inflates to another size than stated" : why.c_str());
+    if (blockSize > totalSize_ - inflatedSoFar_) {
+        return failAt(at, "a block inflates past the file's stated size");
+    }
+    if (!inflateBlock(blocks_ + at + 6, packedSize - 2, blockSize)) {
+        return failAt(at, fault_.c_str());
     }
     inflatedSoFar_ += blockSize;
     finished_ = inflatedSoFar_ == totalSize_;
     nextBlock_ = at + 4 + packedSize;
     return true;
+}
+
+// One raw deflate stream that must end within its bytes and inflate to exactly `blockSize`
+// bytes, appended to the buffer; back references may reach the 32 KiB before it.
+bool XByteSource::inflateBlock(const std::uint8_t* packed, std::size_t packedSize,
+                               std::size_t blockSize) {
+    if (!stream_) {
+        stream_ = std::make_unique<z_stream>();
+        if (inflateInit2(stream_.get(), -MAX_WBITS) != Z_OK) {
+            stream_.reset();
+            fault_ = "not enough memory to inflate";
+            return false;
+        }
+    } else {
+        inflateReset(stream_.get());
+    }
+    const std::size_t before = buffer_.size();
+    const std::size_t history = std::min(before, historySize);
+    if (history > 0) {
+        inflateSetDictionary(stream_.get(), buffer_.data() + before - history,
+                             static_cast<uInt>(history));
+    }
+    buffer_.resize(before + blockSize + 1); // one spare byte: a block that inflates to more
+    z_stream& stream = *stream_;
+    stream.next_in = const_cast<Bytef*>(packed);
+    stream.avail_in = static_cast<uInt>(packedSize);
+    stream.next_out = buffer_.data() + before;
+    stream.avail_out = static_cast<uInt>(blockSize + 1);
+    const int status = inflate(&stream, Z_FINISH);
+    const std::size_t made = blockSize + 1 - stream.avail_out;
+    buffer_.resize(before + std::min(made, blockSize));
+    if (status == Z_STREAM_END && made == blockSize) {
+        return true;
+    }
+    fault_ = status == Z_DATA_ERROR ? std::string("a broken compressed block (") +
+                                          (stream.msg != nullptr ? stream.msg : "") + ")"
+             : status == Z_MEM_ERROR ? "not enough memory to inflate"
+             : made > blockSize || status == Z_STREAM_END
+                 ? "a block inflates to another size than stated"
+                 : "a compressed block ends early";
+    return false;
 }

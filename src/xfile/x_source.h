@@ -6,13 +6,17 @@
 // A compressed file continues after the header with the size of the whole uncompressed file
 // (header included) and then blocks: a 16-bit uncompressed size, a 16-bit compressed size
 // (counting the "CK" that follows), "CK" and a raw deflate stream, whose back references may
-// reach into the blocks before it.
+// reach into the blocks before it. zlib inflates each block with the output before it as its
+// preset dictionary.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+struct z_stream_s; // zlib's stream state
 
 class XByteSource {
   public:
@@ -21,6 +25,9 @@ class XByteSource {
     // MSZIP blocks starting at `blocks`; `statedSize` is what they claim to inflate to.
     XByteSource(const std::uint8_t* blocks, std::size_t blocksSize, std::size_t blocksOffset,
                 std::size_t statedSize);
+    ~XByteSource();
+    XByteSource(const XByteSource&) = delete;
+    XByteSource& operator=(const XByteSource&) = delete;
 
     // The current window, and where its first byte lies in the whole data.
     const std::uint8_t* data() const { return window_; }
@@ -40,6 +47,7 @@ class XByteSource {
 
   private:
     bool inflateNextBlock();
+    bool inflateBlock(const std::uint8_t* packed, std::size_t packedSize, std::size_t blockSize);
     bool failAt(std::size_t offset, const char* why);
 
     const std::uint8_t* window_;
@@ -53,6 +61,7 @@ class XByteSource {
     std::size_t blocksOffset_ = 0; // where the blocks start in the file, for places
     std::size_t nextBlock_ = 0;
     std::size_t inflatedSoFar_ = 0;
-    std::vector<std::uint8_t> buffer_; // history for back references, then the window
+    std::vector<std::uint8_t> buffer_;   // history for back references, then the window
+    std::unique_ptr<z_stream_s> stream_; // made on the first block
     std::string fault_;
 };

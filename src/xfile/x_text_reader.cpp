@@ -28,6 +28,78 @@ bool startsNumber(char c) {
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
+// The first byte of a two-byte character in code page 932, as Japanese tools write names: its
+// second byte may be '{', '}' or '\\' and belongs to the name all the same.
+bool isLeadByte(char c) {
+    const unsigned byte = static_cast<unsigned char>(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether a number too large or too small for a double ("1e-400", "0." and 400 zeros and 1) is
+// small: its decimal exponent, from where its first significant digit stands and the exponent
+// written after it, is negative.
+bool isTiny(const char* first, const char* last) {
+    first += first < last && (*first == '-' || *first == '+');
+    long magnitude = 0; // the power of ten of the first significant digit, so far
+    bool significant = false, fraction = false;
+    for (; first < last && (isDigit(*first) || *first == '.'); ++first) {
+        if (*first == '.') {
+            fraction = true;
+        } else if (significant || *first != '0') {
+            significant = true;
+            magnitude += fraction ? 0 : 1;
+        } else if (fraction) {
+            --magnitude;
+        }
+    }
+    long exponent = 0;
+    if (first < last && (*first == 'e' || *first == 'E')) {
+        const bool negative = first + 1 < last && first[1] == '-';
+        for (first += 1 + (first + 1 < last && (first[1] == '-' || first[1] == '+'));
+             first < last && isDigit(*first) && exponent < 100000; ++first) {
+            exponent = exponent * 10 + (*first - '0');
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    return magnitude + exponent <= 0;
+}
+
+// Most numbers in real files are short decimals ("0.0100", "-12.5"). One of at most 15 digits
+// and a word's end after them is its digits as a whole number (below 2^53, so exact) divided by
+// a power of ten that a double holds exactly, and one correctly rounded division gives the
+// double from_chars gives. Returns where it ends, or null for anything else.
+const char* shortDecimal(const char* first, const char* end, double& value) {
+    constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int maxDigits = 15;
+    const char* at = first;
+    const bool negative = at < end && *at == '-';
+    at += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    int count = 0, fraction = -1; // digits after the point; -1 before one
+    for (; at < end && count <= maxDigits; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            digits = digits * 10 + static_cast<unsigned>(*at - '0');
+            ++count;
+            fraction += fraction >= 0 ? 1 : 0;
+        } else if (*at == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if (count == 0 || count > maxDigits || (at < end && !endsWord(*at))) {
+        return nullptr;
+    }
+    const double magnitude = static_cast<double>(digits) / powersOfTen[std::max(fraction, 0)];
+    value = negative ? -magnitude : magnitude;
+    return at;
+}
+
 } // namespace
 
 XTextReader::XTextReader(XByteSource& source)
@@ -116,7 +188,7 @@ XToken XTextReader::peek() {
 bool XTextReader::word(const char*& first) {
     first = cursor_;
     while (cursor_ < end_ && !endsWord(*cursor_)) {
-        ++cursor_;
+        cursor_ += isLeadByte(*cursor_) && end_ - cursor_ > 1 ? 2 : 1;
     }
     if (static_cast<std::size_t>(cursor_ - first) > maxWordBytes) {
         return failWith("a word longer than 64 KiB");
@@ -152,11 +224,13 @@ bool XTextReader::number(double& value) {
     if (cursor_ < end_ && *cursor_ == '+') {
         ++cursor_;
     }
+    if (const char* next = shortDecimal(cursor_, end_, value)) {
+        cursor_ = next;
+        return true;
+    }
     const auto [next, status] = std::from_chars(cursor_, end_, value);
     if (status == std::errc::result_out_of_range) {
-        const char* exponent =
-            std::find_if(cursor_, next, [](char c) { return c == 'e' || c == 'E'; });
-        if (exponent == next || exponent[1] != '-') {
+        if (!isTiny(cursor_, next)) {
             cursor_ = first;
             return failWith("a number beyond the range of float");
         }
@@ -204,6 +278,15 @@ bool XTextReader::real(float& value) {
         return false;
     }
     value = static_cast<float>(number);
+    return true;
+}
+
+bool XTextReader::reals(float* values, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!real(values[i])) {
+            return false;
+        }
+    }
     return true;
 }
 

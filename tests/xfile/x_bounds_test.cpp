@@ -5,9 +5,9 @@
 // passes through the operator new below.
 
 #include "mesh_holds_together.h"
+#include "mszip_writer.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -16,10 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
-
-// zlib's raw deflate of `data` (inflate_test.cpp).
-std::vector<std::uint8_t> deflateRaw(const std::vector<std::uint8_t>& data, int level, int strategy,
-                                     const std::vector<std::uint8_t>& dictionary);
 
 namespace {
 
@@ -92,19 +88,31 @@ void expectRefusedAt(const Outcome& outcome, const std::string& place) {
 }
 
 TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
+    const std::string tiny = "0." + std::string(400, '0') + "1", huge = "1" + std::string(400, '0');
+    const std::string hugeBelowOne = huge + "e-2", tinyAboveOne = tiny + "e+900";
     const struct {
         const char* x;
         const char* corner;
         const char* refusedAt; // nullptr: read
         float readX;
     } cases[] = {
-        {"0.5", "2", nullptr, 0.5f},         {"+2", "2.0", nullptr, 2.0f},
-        {"1e-50", "2", nullptr, 0.0f},       {"-3.4e38", "2", nullptr, -3.4e38f},
-        {"nan", "2", "line 4", 0},           {"-inf", "2", "line 4", 0},
-        {"1.#QNAN", "2", "line 4", 0},       {"1e39", "2", "line 4", 0},
-        {"0.5", "4294967296", "line 8", 0},  {"0.5", "4294967296.0", "line 8", 0},
-        {"0.5", "99999999999", "line 8", 0}, {"0.5", "-1", "line 8", 0},
+        {"0.5", "2", nullptr, 0.5f},
+        {"+2", "2.0", nullptr, 2.0f},
+        {"1e-50", "2", nullptr, 0.0f},
+        {"-3.4e38", "2", nullptr, -3.4e38f},
+        {"nan", "2", "line 4", 0},
+        {"-inf", "2", "line 4", 0},
+        {"1.#QNAN", "2", "line 4", 0},
+        {"1e39", "2", "line 4", 0},
+        {"0.5", "4294967296", "line 8", 0},
+        {"0.5", "4294967296.0", "line 8", 0},
+        {"0.5", "99999999999", "line 8", 0},
+        {"0.5", "-1", "line 8", 0},
         {"0.5", "2.5", "line 8", 0},
+        {tiny.c_str(), "2", nullptr, 0.0f},
+        {huge.c_str(), "2", "line 4", 0},
+        {hugeBelowOne.c_str(), "2", "line 4", 0},
+        {tinyAboveOne.c_str(), "2", "line 4", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.x) + " / " + c.corner);
@@ -120,37 +128,23 @@ TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
 }
 
 // D3DX ends a file's data at a top-level '}' and keeps the meshes before it; it refuses a
-// material list that names no material read before it.
-TEST(XBoundsTest, StrayBracesAndMissingMaterialsAreTakenAsD3DXTakesThem) {
-    const std::string red = "Material Red { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n";
+// material list that names no material read before it. Names in code page 932 may hold brace
+// bytes: the second byte of "マ" is '}' and of "ボ" '{'.
+TEST(XBoundsTest, StrayBracesMissingMaterialsAndJapaneseNamesAreTakenAsD3DXTakesThem) {
+    const std::string red =
+        "Material マン { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n";
     const Outcome strayAfter =
         parse(textHeader + triangle("0.0", "2") + "}\n" + triangle("5.0", "2"));
     ASSERT_TRUE(strayAfter.read) << strayAfter.error;
     EXPECT_EQ(3u, strayAfter.mesh.vertices.size());
     EXPECT_EQ("", mesh_check::meshFault(strayAfter.mesh));
     expectRefusedAt(parse(textHeader + "}\n" + triangle("0.0", "2")), "line 2");
-    const std::string list = " MeshMaterialList { 1; 1; 0;; { Red } }\n";
-    const Outcome named = parse(textHeader + red + triangle("0.0", "2", list));
+    const std::string list = " MeshMaterialList { 1; 1; 0;; { マン } }\n";
+    const Outcome named =
+        parse(textHeader + red + "Frame ボーン {\n" + triangle("0.0", "2", list) + "}\n");
     ASSERT_TRUE(named.read) << named.error;
     EXPECT_EQ(1.0f, named.mesh.materials.at(0).diffuse[0]);
     expectRefusedAt(parse(textHeader + triangle("0.0", "2", list)), "line 9");
-}
-
-// MSZIP blocks of `body`, each packed on its own.
-std::string compressed(const std::string& header, const std::string& body) {
-    std::string file = header;
-    const std::uint32_t stated = static_cast<std::uint32_t>(16 + body.size());
-    file.append(reinterpret_cast<const char*>(&stated), 4);
-    for (std::size_t at = 0; at < body.size(); at += 32768) {
-        const std::vector<std::uint8_t> block(body.begin() + at,
-                                              body.begin() + std::min(at + 32768, body.size()));
-        const std::vector<std::uint8_t> packed = deflateRaw(block, 9, Z_DEFAULT_STRATEGY, {});
-        const std::uint16_t sizes[2] = {static_cast<std::uint16_t>(block.size()),
-                                        static_cast<std::uint16_t>(packed.size() + 2)};
-        file.append(reinterpret_cast<const char*>(sizes), 4).append("CK");
-        file.append(packed.begin(), packed.end());
-    }
-    return file;
 }
 
 // Counts that the file's size allows, then blanks: refused, having held far less than the
@@ -165,7 +159,7 @@ TEST(XBoundsTest, CountsThatTheFileDoesNotBearOutCostNoMemory) {
         {"vertices", textHeader + " Mesh { 400000;" + blanks},
         {"corners", textHeader + faces + blanks},
         {"compressed",
-         compressed("xof 0303tzip0032", " Mesh { 1000000;" + std::string(48u << 20, ' '))},
+         mszipFile("xof 0303tzip0032", " Mesh { 1000000;" + std::string(48u << 20, ' '))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,9 +188,9 @@ TEST(XBoundsTest, ManyMeshesMergeWithoutCopyingEachOther) {
     EXPECT_LT(use.total, 16 * finished) << use.total << " of " << finished;
 }
 
-// A folder counts as missing (the native end-to-end test gives the viewer a FIFO in place of
-// its model and checks it is never opened); a large file that is not a .x file is refused on
-// its header, unread.
+// A folder is not a regular file (the native end-to-end test gives the viewer a FIFO in place of
+// its model and checks it is never held open); a large file that is not a .x file is refused on
+// its header, and one larger than any mesh could need on its size, unread.
 TEST(XBoundsTest, PathsThatAreNotXFilesAreRefusedUnread) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("x_bounds_" + std::to_string(::getpid()));
@@ -204,15 +198,18 @@ TEST(XBoundsTest, PathsThatAreNotXFilesAreRefusedUnread) {
     XMesh mesh;
     std::string error;
     EXPECT_FALSE(loadXFile(folder.c_str(), mesh, error));
-    EXPECT_EQ("cannot open " + folder.string(), error);
+    EXPECT_EQ("cannot open " + folder.string() + ": not a regular file", error);
     const struct {
         const char* header;
+        std::uintmax_t size;
         const char* refusedAt;
-    } large[] = {{"MZ\x90", "byte 0"}, {"xof 0303zip 0032", "byte 8"}};
+    } large[] = {{"MZ\x90", std::uintmax_t{1} << 30, "byte 0: not a .x"},
+                 {"xof 0303zip 0032", std::uintmax_t{1} << 30, "byte 8"},
+                 {"xof 0303txt 0032", std::uintmax_t{32} << 30, "byte 0: a file larger"}};
     for (const auto& c : large) {
         const std::filesystem::path path = folder / "large.x";
         std::ofstream(path, std::ios::binary) << c.header;
-        std::filesystem::resize_file(path, std::uintmax_t{1} << 30); // sparse: no disk used
+        std::filesystem::resize_file(path, c.size); // sparse: no disk used
         const HeapUse use = heapUseOf([&] { EXPECT_FALSE(loadXFile(path.c_str(), mesh, error)); });
         EXPECT_EQ(0u, error.rfind(c.refusedAt, 0)) << error;
         EXPECT_LT(use.peak, std::size_t{1} << 20) << use.peak;

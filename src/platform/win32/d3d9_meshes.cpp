@@ -9,7 +9,7 @@
 #include "platform/win32/d3d9_graphics.h"
 #include "platform/win32/d3dx_runtime.h"
 #include "platform/win32/win32_code_page.h"
-#include "platform/win32/win32_files.h"
+#include "xfile/x_mesh.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -156,7 +156,7 @@ std::unique_ptr<MeshData> loadWithOwnReader(const char* fileName,
                                             std::vector<MeshMaterial>& materials) {
     XMesh loaded;
     std::string error;
-    if (!loadXFileByName(fileName, loaded, error) || loaded.attributes.empty() ||
+    if (!loadXFile(fileName, loaded, error) || loaded.attributes.empty() ||
         loaded.vertices.empty() || meshFault(loaded) != MeshFault::none) {
         return nullptr;
     }

@@ -28,12 +28,3 @@ std::vector<unsigned char> readWholeFile(const char* fileName) {
     CloseHandle(file);
     return bytes;
 }
-
-bool loadXFileByName(const char* fileName, XMesh& mesh, std::string& error) {
-    const std::vector<unsigned char> bytes = readWholeFile(fileName);
-    if (bytes.empty()) {
-        error = "cannot read the file";
-        return false;
-    }
-    return parseXFile(bytes.data(), bytes.size(), mesh, error);
-}

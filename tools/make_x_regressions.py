@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Writes the loader's regression files: one small .x file for each kind of input that has
+broken readers of the format, each refused with its place or read as a careful reader would
+(tests/xfile/x_mesh_test.cpp holds what each must give).
+
+    python3 tools/make_x_regressions.py [--out tests/xfile/regressions] [--large FOLDER]
+
+--large also writes, into FOLDER, the two compressed files that once held the loader for
+gigabytes or hours: faces of 16,777,218 corners each, and a mesh with a material list and a
+vertex colour list repeated 8 million times each. Too large to keep in the repository.
+"""
+
+import argparse
+import os
+import struct
+
+from make_x_fixtures import NAME, STRING, FLOAT_LIST, INTEGER_LIST, mszip, to_binary
+
+TEXT, BIN, TZIP = b"xof 0303txt 0032", b"xof 0303bin 0032", b"xof 0303tzip0032"
+TRIANGLE = "3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;"
+RED = "Material Red { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n"
+
+
+def text(body):
+    return TEXT + body.encode("cp932")
+
+
+def mesh(children="", data=TRIANGLE):
+    return "Mesh {\n" + data + "\n" + children + "}\n"
+
+
+def compressed(body, block_size=4096):
+    return TZIP + mszip(body, block_size)
+
+
+def lying_blocks():
+    """Compressed files whose blocks lie: a block claiming more than it inflates to, one that
+    inflates past the file's stated size, and blocks that stop early."""
+    good = compressed(text(mesh())[16:])
+    stated = struct.unpack("<I", good[16:20])[0]
+    claims_more = good[:20] + struct.pack("<H", struct.unpack("<H", good[20:22])[0] - 7) + good[22:]
+    balloon = TZIP + struct.pack("<I", 40) + mszip(b" " * 5000 + text(mesh())[16:])[4:]
+    return {"compressed-block-lies.x": claims_more,
+            "compressed-block-balloons.x": balloon,
+            "compressed-ends-early.x": good[:len(good) - 5],
+            "compressed-size-lies.x": good[:16] + struct.pack("<I", stated + 100000) + good[20:]}
+
+
+def regressions():
+    triangle_binary = to_binary(mesh(), 4)
+    files = {
+        "header-short.x": b"xof 0303tx",
+        "header-lies.x": BIN + text(mesh())[16:],
+        "name-long.x": compressed(text("Frame " + "n" * 70000 + " { " + mesh() + " }")[16:]),
+        "name-past-end.x": BIN + struct.pack("<HI", NAME, 1000) + b"Mesh",
+        "string-past-end.x": BIN + triangle_binary[:-2] +
+        struct.pack("<HI", STRING, 0xFFFFFFF0) + b"x",
+        "count-drives-allocation.x": text("Mesh { 16777216; 0.0;0.0;0.0;; }"),
+        "count-times-size-overflows.x": BIN + struct.pack("<HI", NAME, 4) + b"Mesh" +
+        struct.pack("<HHI", 10, FLOAT_LIST, 0x40000001) + b"\0" * 64,
+        "integer-list-past-end.x": BIN + struct.pack("<HI", NAME, 4) + b"Mesh" +
+        struct.pack("<HHII", 10, INTEGER_LIST, 3, 1),
+        "corner-index-off-by-one.x": text(mesh(data=TRIANGLE.replace("3;0,1,2", "3;0,1,3"))),
+        "material-index-off-by-one.x": text(mesh(" MeshMaterialList { 1; 1; 1;; Material "
+                                                 "{ 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; "
+                                                 "0.0;0.0;0.0;; } }\n")),
+        "normal-index-off-by-one.x": text(mesh(" MeshNormals { 1; 0.0;0.0;1.0;; 1; 3;0,0,1;; }\n")),
+        "skin-weight-index-off-by-one.x": text(mesh(" SkinWeights { \"bone\"; 1; 3; 1.0;"
+                                                    " 1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,"
+                                                    "1.0,0.0,0.0,0.0,0.0,1.0;; }\n")),
+        "fewer-normals-than-vertices.x": text(mesh(" MeshNormals { 1; 0.0;0.0;1.0;; 1; 3;0,0,0;; }\n"
+                                                   " MeshTextureCoords { 1; 0.5;0.5;; }\n")),
+        "normal-faces-disagree.x": text(mesh(" MeshNormals { 1; 0.0;0.0;1.0;; 2; 3;0,0,0;, "
+                                             "3;0,0,0;; }\n")),
+        "frames-nested-deeper-than-the-stack.x": compressed(text("Frame {\n" * 100000 + mesh())[16:]),
+        "error-after-allocations.x": text(RED + mesh(" MeshMaterialList { 1; 1; 0;; { Red } }\n")
+                                          + mesh(" MeshNormals { 1; 0.0;0.0;1.0;; 1; 3;0,0,0;; }\n"
+                                                 " @ }\n")),
+        "exporter-double-separators.x": text(mesh(data=TRIANGLE.replace(";,", ";;,"))),
+        "exporter-indefinite-number.x": text(mesh(data=TRIANGLE.replace("1.0;0.0;0.0", "-1.#IND00;0.0;0.0"))),
+        "exporter-backslash-texture.x": text(mesh(" MeshMaterialList { 1; 1; 0;; Material { "
+                                                  "1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; "
+                                                  "TextureFilename { \"C:\\\\tex\\\\kabe.bmp\"; } } }\n")),
+        "exporter-one-material-index.x": text(mesh(" MeshMaterialList { 2; 1; 1;; { Red } { Red } }\n",
+                                                   TRIANGLE.replace("1; 3;0,1,2;;", "2; 3;0,1,2;, 3;2,1,0;;"))
+                                              ).replace(b"Mesh {", RED.encode() + b"Mesh {", 1),
+        "decimal-comma.x": text(mesh(data=TRIANGLE.replace("1.0;", "1,0;"))),
+        "japanese-names.x": text("Material マン { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n"
+                                 "Frame ボーン {\n" + mesh(" MeshMaterialList { 1; 1; 0;; { マン } }\n")
+                                 + "}\n"),
+        "number-with-400-zeros.x": text(mesh(data=TRIANGLE.replace("1.0;0.0;0.0", "1.0;0." + "0" * 400 + "1;0.0"))),
+        "material-lists-repeated.x": compressed(text(mesh(" MeshMaterialList { 65536; 0;; }\n" * 3000
+                                               + " MeshVertexColors { 0;; }\n" * 3000
+                                               + " " * 140000))[16:]),
+        "corners-past-the-ceiling.x": compressed(text(mesh(data="3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, "
+                                                           "0.0;1.0;0.0;; 2;\n16777218;" + "0," * 16777218
+                                                           + ";\n3;0,1,2;;"))[16:], 32768),
+    }
+    files.update(lying_blocks())
+    return files
+
+
+def large():
+    corners = "16777218;" + "0," * 16777218 + ";\n"
+    faces = mesh(data="3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 30;\n" + corners * 30)
+    lists = " MeshMaterialList{65536;0;;}" * 8000000 + " MeshVertexColors{0;}" * 8000000
+    return {"faces-of-16777218-corners.x": compressed(text(faces)[16:], 32768),
+            "material-lists-8-million.x": compressed(text(mesh(lists + " " * 140000))[16:], 32768)}
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--out", default=os.path.join(here, "..", "tests", "xfile", "regressions"))
+    parser.add_argument("--large")
+    args = parser.parse_args()
+    for folder, files in [(args.out, regressions())] + ([(args.large, large())] if args.large else []):
+        os.makedirs(folder, exist_ok=True)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
