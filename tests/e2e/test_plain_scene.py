@@ -91,6 +91,8 @@ class PlainScene(unittest.TestCase):
             for f, e, (low, high) in zip(found, expected, (place, place, size, size)):
                 self.assertTrue(low <= f - e <= high, (found, expected))
         self.assertIsNone(ink_box(0, 100, 592, 300), "nothing in between")
+        # The help's last line runs under the button; its start shows left of it.
+        self.assertIsNotNone(ink_box(0, 544, 102, 20), "the help's last line")
 
     @harness.also_without_d3dx
     def test_colour_and_opacity_keys_show_in_their_own_numbers_and_channels(self):
