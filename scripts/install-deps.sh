@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the viewer's build and tests need, only those missing.
 #   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config
-#   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font
+#   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font,
+#                                   and GoogleTest and Python for the tests its build tree holds
 #   scripts/install-deps.sh cross   MinGW-w64, for the Windows viewer
 #   scripts/install-deps.sh unit    GoogleTest, zlib (to check our inflater against), clang (to
 #                                   fuzz the .x loader), desktop-file-utils (to check the .deb)
@@ -17,7 +18,7 @@ set -euo pipefail
 
 cxx_packages=(cmake make g++ pkg-config)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
-    libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic)
+    libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic libgtest-dev python3)
 cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils)
 wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
