@@ -8,6 +8,8 @@ range, and viewer / floor per round and of the medians, beside the machine's loa
 
     python3 bench/native_vs_floor.py [--viewer build/linux/viewer] \
         [--floor build/linux/native_floor] [--scene assets/demo] [--rounds 5] [--seconds 10]
+
+Without --floor it builds native_floor in the viewer's build tree first.
 """
 
 import argparse
@@ -94,12 +96,13 @@ def print_table(rounds):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--viewer", default=os.path.join(REPO, "build", "linux", "viewer"))
-    parser.add_argument("--floor", default=os.path.join(REPO, "build", "linux", "native_floor"))
+    parser.add_argument("--floor")  # by default native_floor, built beside the viewer
     parser.add_argument("--scene", default=os.path.join(REPO, "assets", "demo"))
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=10)
     args = parser.parse_args()
-    programs = {"viewer": os.path.abspath(args.viewer), "floor": os.path.abspath(args.floor)}
+    floor = args.floor or wine_figures.built_beside(args.viewer, "native_floor")
+    programs = {"viewer": os.path.abspath(args.viewer), "floor": os.path.abspath(floor)}
     print("load average at start: %.2f %.2f %.2f" % os.getloadavg(), flush=True)
     env = dict(wine_figures.BENCH_ENV, VIEWER_UNPACED="1")
     with harness.Session(None, args.scene, programs["viewer"], env=env) as session:

@@ -98,7 +98,7 @@ def main():
         shutil.rmtree(heavy, ignore_errors=True)
 
     native_report = native_capture_timings(
-        os.path.join(os.path.dirname(native), "native_capture_timing"), args.scene)
+        wine_figures.built_beside(native, "native_capture_timing"), args.scene)
     _, wine_report = capture_timings()
     for size in ("50 x 50", "592 x 576"):
         row("capture %s (median of 25)" % size, capture_milliseconds(native_report, size),

@@ -7,6 +7,7 @@ where their heaps happen to lie."""
 import os
 import re
 import statistics
+import subprocess
 import sys
 import time
 
@@ -15,6 +16,15 @@ import harness  # noqa: E402
 
 BENCH_ENV = {"MALLOC_TRIM_THRESHOLD_": str(1 << 30), "MALLOC_MMAP_THRESHOLD_": str(1 << 25),
              "WINEDEBUG": "-all,+fps"}
+
+
+def built_beside(program, target):
+    """The program target of the build tree that holds program, built first: the benchmarks'
+    own programs are left out of the default build."""
+    tree = os.path.dirname(os.path.abspath(program))
+    subprocess.run(["cmake", "--build", tree, "--target", target], check=True,
+                   stdout=subprocess.DEVNULL)
+    return os.path.join(tree, target + os.path.splitext(program)[1])
 
 
 def frame_rates(output):

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the viewer's build and tests need, only those missing.
 #   scripts/install-deps.sh cxx     CMake, make, g++, pkg-config, zlib
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font,
-#                                   librsvg2-bin (draws the window's icon from its artwork)
+#                                   librsvg2-bin (draws the window's icon from its artwork), and
+#                                   GoogleTest and Python for the tests its build tree holds
 #   scripts/install-deps.sh cross   MinGW-w64 and its zlib, for the Windows viewer
 #   scripts/install-deps.sh unit    GoogleTest, zlib (to write compressed test files), clang (to
 #                                   fuzz the .x loader), lintian, appstream, desktop-file-utils
@@ -21,7 +22,7 @@ set -euo pipefail
 
 cxx_packages=(cmake make g++ pkg-config zlib1g-dev)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
-    libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic librsvg2-bin)
+    libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic librsvg2-bin libgtest-dev python3)
 cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils lintian appstream man-db)
 wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6

@@ -53,14 +53,17 @@ class DamagedScenes(unittest.TestCase):
     def test_missing_model(self):
         self.run_viewer(remove("model.x"), model=False)
 
+    @harness.also_without_d3dx
     def test_missing_material_texture_and_filter_image(self):
         picture = self.run_viewer(remove("rocket_body.bmp", harness.FILTER_IMAGE))
         self.assertLess(len(body_windows(picture)), 5, "the body is drawn without its texture")
 
+    @harness.also_without_d3dx
     def test_wall_cut_half_way_and_filter_image_not_an_image(self):
         picture = self.run_viewer(cut_wall_and_spoil_filter_image, wall=False)
         self.assertGreater(len(where(picture, lambda rgb: close(rgb, CLEAR, 12), 4)), 4000)
 
+    @harness.also_without_d3dx
     def test_model_only_our_loader_reads_with_a_texture_named_elsewhere(self):
         picture = self.run_viewer(refused_by_d3dx)
         self.assertGreater(len(body_windows(picture)), 20, "its texture found by the bare name")

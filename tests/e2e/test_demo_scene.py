@@ -95,6 +95,7 @@ def measure(picture, name):
 
 class DemoScene(unittest.TestCase):
 
+    @harness.also_without_d3dx
     def test_picture_captures_and_escape(self):
         s = harness.Session(self).start()
         self.assertEqual((592, 576), s.client()[2:])
@@ -143,6 +144,7 @@ class DemoScene(unittest.TestCase):
                 else:
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
 
+    @harness.also_without_d3dx
     def test_model_of_200000_triangles_is_drawn_whole(self):
         def heavy_model(folder):
             subprocess.run(["python3", os.path.join(os.path.dirname(__file__), "..", "..",

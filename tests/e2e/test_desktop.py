@@ -53,6 +53,7 @@ def capture_equals_screen(test, s):
 
 class Desktop(unittest.TestCase):
 
+    @harness.also_without_d3dx
     def test_lost_device_is_reset_nothing_moves_while_lost_and_escape_ends_it(self):
         scene = harness.scene_copy(self, with_lost_device_copy)
         s = harness.Session(self, exe=os.path.join(scene, "viewer_lost.exe")).start()
@@ -129,6 +130,7 @@ class Desktop(unittest.TestCase):
         s.wait_for_steady_picture()
         self.assertEqual(turned.rgb, s.picture().rgb, "back in front, the key stays released")
 
+    @harness.also_without_d3dx
     def test_any_locale_finds_files_and_draws_japanese(self):
         # Wine names files on disk in the locale's character set, so a locale must be
         # installed and able to hold Japanese: C.UTF-8 always is, en_US.UTF-8 where present.

@@ -88,7 +88,8 @@ void expectRefusedAt(const Outcome& outcome, const std::string& place) {
 }
 
 TEST(XBoundsTest, NumbersAreReadWithinTheirRangesOrRefusedWithTheirLine) {
-    const std::string tiny = "0." + std::string(400, '0') + "1", huge = "1" + std::string(400, '0');
+    std::string tiny(403, '0'), huge(401, '0'); // 0.000…1 and 1000…0, 400 zeros each
+    tiny[1] = '.', tiny.back() = '1', huge.front() = '1';
     const std::string hugeBelowOne = huge + "e-2", tinyAboveOne = tiny + "e+900";
     const struct {
         const char* x;
