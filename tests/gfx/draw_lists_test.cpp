@@ -41,6 +41,18 @@ TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
                                               subset->vertexCount}),
                   range);
     }
+    // Past sixteen triangles a sort that is not stable reorders a material's triangles.
+    mesh.attributes.assign(40, 0);
+    mesh.indices.resize(3 * 40);
+    for (std::uint32_t t = 0; t < 40; ++t) {
+        mesh.attributes[t] = t % 3 == 0;
+        mesh.indices[3 * t] = mesh.indices[3 * t + 1] = mesh.indices[3 * t + 2] = t;
+    }
+    const std::vector<std::uint32_t> corners = trianglesByMaterial(mesh).indices;
+    for (std::size_t c = 3; c < corners.size(); ++c) {
+        const bool sameMaterial = (corners[c] % 3 == 0) == (corners[c - 3] % 3 == 0);
+        EXPECT_TRUE(!sameMaterial || corners[c - 3] < corners[c]) << c;
+    }
 }
 
 TEST(TextCache, TheLeastRecentlyDrawnTextGivesWayAndItsTextureIsReleased) {
@@ -56,8 +68,15 @@ TEST(TextCache, TheLeastRecentlyDrawnTextGivesWayAndItsTextureIsReleased) {
     EXPECT_EQ(cache.find("text 1"), nullptr);
     EXPECT_EQ(cache.find("text 0")->texture, &textures[0]);
     EXPECT_EQ(cache.find("new")->texture, &textures[TextCache::capacity]);
+    for (std::size_t i = 2; i < TextCache::capacity; ++i) { // the rest, oldest first
+        cache.add("later " + std::to_string(i), {&textures[TextCache::capacity + 1]});
+        EXPECT_EQ(released.back(), &textures[i]);
+    }
+    EXPECT_EQ(cache.find("text 0")->texture, &textures[0]);
+    cache.add("last", {&textures[TextCache::capacity + 1]});
+    EXPECT_EQ(released.back(), &textures[TextCache::capacity]) << "then the first new one";
     cache.clear();
-    EXPECT_EQ(released.size(), TextCache::capacity + 1);
+    EXPECT_EQ(released.size(), 2 * TextCache::capacity);
 }
 
 TEST(TextCache, CoverageBecomesTheAlphaOfWhiteTexelsInAWiderTexture) {

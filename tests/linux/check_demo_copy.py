@@ -13,46 +13,41 @@ import tempfile
 import unittest
 
 CAPTURES = "抜き取り画像保存フォルダ"
-STAND_IN_VIEWER = '#!/bin/sh\necho "$PWD|$*|${VIEWER_DEMO_FAILURE:-}" > "$STARTS/$$"\n'
-
-
-def write_program(path, text):
-    with open(path, "w") as f:
-        f.write(text)
-    os.chmod(path, 0o755)
 
 
 class DemoCopy(unittest.TestCase):
 
     def setUp(self):
-        """An install tree (bin/viewer-demo, a stand-in bin/viewer, share/viewer/demo) and a
-        fresh home whose xdg-user-dir answers self.pictures."""
+        """An install tree (bin/viewer-demo, a stand-in bin/viewer that notes each start,
+        share/viewer/demo) and a fresh home whose xdg-user-dir answers self.pictures."""
         self.root = tempfile.mkdtemp(prefix="viewer-demo-")
         self.addCleanup(shutil.rmtree, self.root, True)
-        path = lambda *parts: os.path.join(self.root, *parts)  # noqa: E731
-        for folder in "bin", "tools", "home", "starts":
-            os.mkdir(path(folder))
-        shutil.copy(script, path("bin", "viewer-demo"))
-        write_program(path("bin", "viewer"), STAND_IN_VIEWER)
-        self.scene = path("share", "viewer", "demo")
+        self.scene = os.path.join(self.root, "share", "viewer", "demo")
         shutil.copytree(scene, self.scene, ignore=shutil.ignore_patterns(CAPTURES))
-        self.home = path("home")
+        with open(script) as f:
+            programs = {"bin/viewer-demo": f.read(), "tools/xdg-user-dir": 'echo "$PICTURES"',
+                        "bin/viewer": 'echo "$PWD|$*|${VIEWER_DEMO_FAILURE:-}" > "$STARTS/$$"'}
+        for name, text in programs.items():
+            os.makedirs(os.path.dirname(os.path.join(self.root, name)), exist_ok=True)
+            with open(os.path.join(self.root, name), "w") as f:
+                f.write(text if text.startswith("#!") else "#!/bin/sh\n" + text + "\n")
+            os.chmod(os.path.join(self.root, name), 0o755)
+        self.home, self.starts = os.path.join(self.root, "home"), os.path.join(self.root, "starts")
+        os.mkdir(self.home), os.mkdir(self.starts)
         self.pictures = os.path.join(self.home, "Bilder")
-        write_program(path("tools", "xdg-user-dir"), '#!/bin/sh\necho "$PICTURES"\n')
-        self.starts = path("starts")
         self.copy = os.path.join(self.pictures, "ビューア")
         self.old_copy = os.path.join(self.home, ".local", "share", "viewer", "demo")
 
     def start(self, *args, count=1):
-        """Starts viewer-demo count times at once; returns their exit codes and the stand-in
-        viewers' notes (working folder, arguments, failure handed on)."""
+        """Starts viewer-demo count times at once; returns their exit codes and standard
+        errors, and the stand-in viewers' notes (working folder, arguments, failure)."""
         env = dict(os.environ, HOME=self.home, PICTURES=self.pictures, STARTS=self.starts,
                    PATH=os.path.join(self.root, "tools") + os.pathsep + os.environ["PATH"])
         env.pop("XDG_DATA_HOME", None)
-        starts = [subprocess.Popen([os.path.join(self.root, "bin", "viewer-demo")] + list(args),
-                                   env=env, cwd=self.home, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-                  for _ in range(count)]
-        codes = [(p.wait(60), p.communicate()[1].decode()) for p in starts]
+        starts = [subprocess.Popen([os.path.join(self.root, "bin", "viewer-demo"), *args],
+                                   env=env, cwd=self.home, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.PIPE, text=True) for _ in range(count)]
+        codes = [(p.wait(60), p.communicate()[1]) for p in starts]
         notes = []
         for name in os.listdir(self.starts):
             with open(os.path.join(self.starts, name)) as f:
@@ -60,34 +55,32 @@ class DemoCopy(unittest.TestCase):
             os.remove(os.path.join(self.starts, name))
         return codes, notes
 
-    def assert_whole_copy(self, captures=()):
-        beside = os.path.dirname(self.copy)
-        self.assertEqual(["ビューア"], os.listdir(beside), "one copy, nothing beside it")
+    def add_captures(self, folder, *names):
+        os.mkdir(os.path.join(folder, CAPTURES))
+        for name in names:
+            open(os.path.join(folder, CAPTURES, name), "w").close()
+
+    def assert_whole_copy(self, *captures):
+        self.assertEqual(["ビューア"], os.listdir(os.path.dirname(self.copy)), "nothing beside")
         names = os.listdir(self.scene)
-        self.assertEqual(sorted(names + ([CAPTURES] if captures else [])),
-                         sorted(os.listdir(self.copy)), "nothing else in it")
-        _, differing, missing = filecmp.cmpfiles(self.scene, self.copy, names, shallow=False)
-        self.assertEqual(([], []), (differing, missing))
+        self.assertEqual(sorted(names + [CAPTURES] * bool(captures)), sorted(os.listdir(self.copy)))
+        self.assertEqual(([], []), filecmp.cmpfiles(self.scene, self.copy, names, False)[1:])
         if captures:
             self.assertEqual(sorted(captures), sorted(os.listdir(os.path.join(self.copy,
                                                                               CAPTURES))))
 
     def test_five_first_starts_at_once_each_start_in_one_whole_copy(self):
-        codes, notes = self.start("--menu", count=5)
-        self.assertEqual([(0, "")] * 5, codes)
-        self.assertEqual([(self.copy, "--menu", "")] * 5, notes)
+        self.assertEqual(([(0, "")] * 5, [(self.copy, "--menu", "")] * 5),
+                         self.start("--menu", count=5))
         self.assert_whole_copy()
 
     def test_five_starts_at_once_move_the_old_copy_with_its_captures(self):
         shutil.copytree(self.scene, self.old_copy)
-        os.mkdir(os.path.join(self.old_copy, CAPTURES))
-        for name in "1.bmp", "2.bmp":
-            open(os.path.join(self.old_copy, CAPTURES, name), "w").close()
+        self.add_captures(self.old_copy, "1.bmp", "2.bmp")
         self.pictures = self.home  # no pictures folder configured: ~/Pictures
         self.copy = os.path.join(self.home, "Pictures", "ビューア")
-        codes, notes = self.start(count=5)
-        self.assertEqual([(self.copy, "", "")] * 5, notes)
-        self.assert_whole_copy(captures=("1.bmp", "2.bmp"))
+        self.assertEqual([(self.copy, "", "")] * 5, self.start(count=5)[1])
+        self.assert_whole_copy("1.bmp", "2.bmp")
         self.assertFalse(os.path.exists(self.old_copy))
 
     def test_next_start_puts_back_updated_and_deleted_files_and_keeps_captures(self):
@@ -95,13 +88,12 @@ class DemoCopy(unittest.TestCase):
         os.remove(os.path.join(self.copy, "model.x"))
         with open(os.path.join(self.scene, "kabe.x"), "a") as f:
             f.write("\n")  # the package's newer version
-        os.mkdir(os.path.join(self.copy, CAPTURES))
-        open(os.path.join(self.copy, CAPTURES, "1.bmp"), "w").close()
+        self.add_captures(self.copy, "1.bmp")
         self.start()
-        self.assert_whole_copy(captures=("1.bmp",))
+        self.assert_whole_copy("1.bmp")
 
     def test_a_copy_that_cannot_be_made_is_reported_the_viewer_way(self):
-        open(os.path.join(self.home, "Bilder"), "w").close()  # a file where a folder goes
+        open(self.pictures, "w").close()  # a file where a folder goes
         (code, said), = self.start()[0]
         self.assertEqual(1, code)
         self.assertRegex(said, r"^viewer: cannot start: viewer-demo cannot make .*\n$")

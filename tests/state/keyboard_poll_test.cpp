@@ -103,6 +103,10 @@ TEST_F(KeyboardPoll, FilterKeysStepBySixteenBitsWithSidesClampedAtThree) {
     poll({vk::key('Q'), vk::key('Z')}, 100);
     EXPECT_EQ(3, viewerState.filterWidth);
     EXPECT_EQ(3, viewerState.filterHeight);
+    viewerState.filterWidth = viewerState.filterHeight = 7;
+    poll({vk::key('Q'), vk::key('Z')});
+    EXPECT_EQ(4, viewerState.filterWidth) << "one above the clamp stays";
+    EXPECT_EQ(4, viewerState.filterHeight);
 
     viewerState.filterWidth = 65534;
     poll({vk::key('E')});
@@ -127,8 +131,17 @@ TEST_F(KeyboardPoll, ColourAndOpacityClampAtBothEnds) {
         SetUp();
         poll({lowerKey}, 300);
         EXPECT_EQ(minimum, viewerState.*field);
+        for (const auto& other : channels) { // each key moves its own channel alone
+            const auto otherField = std::get<0>(other);
+            EXPECT_TRUE(otherField == field ||
+                        viewerState.*otherField == ViewerState{}.*otherField);
+        }
+        poll({raiseKey});
+        EXPECT_EQ(minimum + 1, viewerState.*field) << "one above each clamp stays";
         poll({raiseKey}, 300);
         EXPECT_EQ(255, viewerState.*field);
+        poll({lowerKey});
+        EXPECT_EQ(254, viewerState.*field);
     }
 }
 
