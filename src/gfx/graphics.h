@@ -24,6 +24,7 @@
 #include "window/main_window.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -80,6 +81,9 @@ struct ScreenVertex {
 
 // Four corners in strip order: top left, top right, bottom left, bottom right.
 using ScreenQuad = std::array<ScreenVertex, 4>;
+
+// The corners of a quad's two triangles, in which many quads go into one triangle list.
+constexpr std::array<std::size_t, 6> quadTriangleCorners = {0, 1, 2, 2, 1, 3};
 
 // The quad over the rectangle in the colour, its texture stretched from (0, 0) to (right,
 // bottom).

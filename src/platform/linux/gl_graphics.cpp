@@ -168,9 +168,10 @@ void beginFrame(std::uint32_t clearColor) {
 }
 
 // The capture button goes into the picture before the capture's area is kept, so a capture of
-// its area shows it.
+// its area shows it; so do the texts and the button, queued until now.
 bool endFrame(const ClientArea& captureArea) {
     drawCaptureButton();
+    drawQueuedQuads();
     keepCaptureArea(captureArea);
     SDL_GL_SwapWindow(window);
     if (unpaced) {

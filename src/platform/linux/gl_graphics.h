@@ -59,8 +59,12 @@ TextureObject* createTextureFromTexels(const std::uint32_t* argb, int width, int
 // when the program does not build.
 bool setUpScreenDrawing();
 void releaseScreenDrawing();
-// Blends the quad over the picture as drawScreenQuad does, through the platform's own buffer.
-void drawPlatformQuad(const ScreenQuad& quad, const TextureObject* texture);
+// Queues the quad to be blended over the picture as drawScreenQuad does, after the quads queued
+// before it; drawQueuedQuads draws the queue. Every verb that draws, or releases a texture a
+// queued quad may read, draws the queue first, and so does the frame's end, so that the picture
+// shows the quads in the order of the calls.
+void queuePlatformQuad(const ScreenQuad& quad, const TextureObject* texture);
+void drawQueuedQuads();
 
 // gl_text.cpp: the text font (false, with the reason noted as the start-up failure, when no
 // installed face shows the texts) and the window's button font, each with its texts' textures.

@@ -169,6 +169,7 @@ void drawMesh(MeshHandle mesh, const Matrix& world, const std::vector<Material>&
     if (mesh == nullptr) {
         return;
     }
+    drawQueuedQuads();
     glUseProgram(litScene.program.name);
     setSceneUniforms(world, mesh->colourBuffer != 0);
     // The meshes' triangles run clockwise on the screen, as Direct3D draws them.

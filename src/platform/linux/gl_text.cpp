@@ -1,7 +1,8 @@
 // OpenGL text: implements drawScreenText of gfx/graphics.h, and the capture button's caption
 // for sdl_window.cpp. A text is laid out by ft_font.cpp into coverage, turned into a texture
-// of white texels and kept in the core's text cache, and drawn as a blended quad at whole
-// pixels, as D3DX's font draws its glyph textures. Links libepoxy through gl_screen.cpp.
+// of white texels and kept in the core's text cache, and drawn as blended quads over its inked
+// areas at whole pixels, as D3DX's font draws its glyph textures, queued with the platform's
+// other quads (gl_screen.cpp). Links libepoxy through gl_screen.cpp.
 
 #include "ft_font.h"
 #include "gl_graphics.h"
@@ -33,7 +34,8 @@ const CachedText& cachedText(TextFont& font, std::string_view text) {
     made.top = image.top;
     made.width = image.width;
     made.height = image.height;
-    if (image.width > 0 && image.height > 0) {
+    made.inked = inkedAreas(image);
+    if (!made.inked.empty()) {
         made.texture = createTextureFromTexels(textTexels(image, image.width, image.height).data(),
                                                image.width, image.height);
     }
@@ -42,7 +44,9 @@ const CachedText& cachedText(TextFont& font, std::string_view text) {
 
 void drawCachedText(const CachedText& text, int x, int y, std::uint32_t color) {
     if (text.texture != nullptr) {
-        drawPlatformQuad(textQuad(text, x, y, color), text.texture);
+        for (const ScreenQuad& quad : textQuads(text, x, y, color)) {
+            queuePlatformQuad(quad, text.texture);
+        }
     }
 }
 

@@ -131,6 +131,7 @@ TextureHandle loadTexture(const char* fileName, std::uint32_t colorKey) {
 }
 
 void releaseTexture(TextureHandle texture) {
+    drawQueuedQuads(); // a queued quad may read it
     glDeleteTextures(1, &texture->name);
     delete texture;
 }

@@ -49,9 +49,9 @@ bool insideButton(int x, int y) {
 }
 
 void fillRect(int x, int y, int width, int height, std::uint32_t color) {
-    drawPlatformQuad(screenQuad(static_cast<float>(x), static_cast<float>(y),
-                                static_cast<float>(width), static_cast<float>(height), color),
-                     nullptr);
+    queuePlatformQuad(screenQuad(static_cast<float>(x), static_cast<float>(y),
+                                 static_cast<float>(width), static_cast<float>(height), color),
+                      nullptr);
 }
 
 // A one-pixel frame: top and left edges in one colour, bottom and right in the other.

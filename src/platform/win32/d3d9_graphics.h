@@ -22,8 +22,9 @@ void textFontOnResetDevice();
 // state block the quads put their states back with, which also goes before a reset.
 void releaseQuadVertexBuffers();
 void recreateQuadVertexBuffers();
-// Draws the quad as drawScreenQuad does, from memory rather than a buffer of its own.
-void drawTransformedQuad(const ScreenQuad& quad, IDirect3DTexture9* texture);
+// Draws the quads, one texture for all, as drawScreenQuad draws one, from memory rather than a
+// buffer of their own, in one draw.
+void drawTransformedQuads(const std::vector<ScreenQuad>& quads, IDirect3DTexture9* texture);
 
 // d3d9_textures.cpp: a managed A8R8G8B8 texture of one level from rows of ARGB texels, width
 // texels each; null when it cannot be made. Texture sizes are powers of two.

@@ -1,5 +1,5 @@
 // Direct3D 9 screen quads: implements createQuadBuffer, drawScreenQuad and releaseQuadBuffer
-// of gfx/graphics.h, and the pre-transformed quad the text without D3DX is drawn with.
+// of gfx/graphics.h, and the pre-transformed quads the text without D3DX is drawn with.
 //
 // The seam gives corners in pixels with whole numbers on pixel edges; Direct3D 9 puts pixel
 // centres on whole numbers, so the corners go half a pixel back (each pixel then samples its
@@ -114,14 +114,22 @@ bool writeQuad(IDirect3DVertexBuffer9* vertices, const ScreenQuad& quad) {
 
 } // namespace
 
-void drawTransformedQuad(const ScreenQuad& quad, IDirect3DTexture9* texture) {
+void drawTransformedQuads(const std::vector<ScreenQuad>& quads, IDirect3DTexture9* texture) {
     endTextBatch();
-    if (!saveStatesBeforeQuad()) {
+    if (quads.empty() || !saveStatesBeforeQuad()) {
         return;
     }
+    std::vector<TransformedVertex> triangles;
+    triangles.reserve(quads.size() * quadTriangleCorners.size());
+    for (const ScreenQuad& quad : quads) {
+        const TransformedQuad corners = transformed(quad);
+        for (std::size_t corner : quadTriangleCorners) {
+            triangles.push_back(corners[corner]);
+        }
+    }
     setQuadStates(texture, nullptr);
-    const TransformedQuad corners = transformed(quad);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, corners.data(), sizeof(TransformedVertex));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(triangles.size() / 3),
+                            triangles.data(), sizeof(TransformedVertex));
     statesBeforeQuad->Apply();
 }
 

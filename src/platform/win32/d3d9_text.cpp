@@ -2,16 +2,19 @@
 // d3d9_graphics.cpp makes, loses, resets and releases with the device. With D3DX, ID3DXFont
 // draws the texts of a frame in one shared sprite batch. Without it, GDI lays each text out
 // (gdi_font.cpp), the coverage becomes a managed texture kept in the core's TextCache, and the
-// text is drawn as one pre-transformed quad in its colour (d3d9_screen.cpp), which puts back the
-// states it sets, as ID3DXFont leaves the device. The frame's sprite batch is closed by the
-// first verb after its texts that draws or sets state (endTextBatch), so that what that verb
-// draws or sets is neither drawn under nor undone by the sprite's own state.
+// text is drawn in one draw of pre-transformed quads over its inked areas in its colour
+// (d3d9_screen.cpp), which puts back the states it sets, as ID3DXFont leaves the device. The
+// frame's sprite batch is closed by the first verb after its texts that draws or sets state
+// (endTextBatch), so that what that verb draws or sets is neither drawn under nor undone by the
+// sprite's own state.
 
 #include "gfx/text_cache.h"
 #include "platform/win32/d3d9_graphics.h"
 #include "platform/win32/d3dx_runtime.h"
 #include "platform/win32/gdi_font.h"
 #include "platform/win32/win32_code_page.h"
+
+#include <utility>
 
 namespace {
 
@@ -87,7 +90,8 @@ void drawWithD3dx(int x, int y, const char* text, D3DCOLOR color) {
 // made.
 CachedText makeCachedText(const char* text) {
     const TextImage image = layOutText(*gdiFont, fromCodePage932(text), textFormat);
-    if (image.width == 0) {
+    std::vector<TextArea> inked = inkedAreas(image);
+    if (inked.empty()) {
         return CachedText{};
     }
     const UINT width = powerOfTwoAtLeast(image.width);
@@ -100,7 +104,8 @@ CachedText makeCachedText(const char* text) {
             image.width,
             image.height,
             static_cast<float>(image.width) / static_cast<float>(width),
-            static_cast<float>(image.height) / static_cast<float>(height)};
+            static_cast<float>(image.height) / static_cast<float>(height),
+            std::move(inked)};
 }
 
 HRESULT createGdiFont() {
@@ -124,7 +129,7 @@ void drawWithGdi(int x, int y, const char* text, D3DCOLOR color) {
         }
         cached = &textCache.add(text, made);
     }
-    drawTransformedQuad(textQuad(*cached, x, y, color), direct3dTexture(cached->texture));
+    drawTransformedQuads(textQuads(*cached, x, y, color), direct3dTexture(cached->texture));
 }
 
 } // namespace
