@@ -8,6 +8,7 @@ import harness
 
 
 class DrawOrders(unittest.TestCase):
+    @harness.also_without_d3dx  # the meshes, quads and texts of the code that stands in for D3DX
     def test_orders_give_the_same_picture(self):
         program = os.path.join(os.path.dirname(os.path.abspath(harness.options.exe)),
                                "draw_orders" + (".exe" if harness.options.exe.endswith(".exe")
