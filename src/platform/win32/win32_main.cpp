@@ -7,7 +7,7 @@
 
 #include "app/app.h"
 #include "app/startup_failure.h"
-#include "platform/win32/device_threads.h"
+#include "platform/d3d9/device_threads.h"
 
 #include <windows.h>
 

@@ -10,8 +10,10 @@
 
 #include "app/cursor.h"
 #include "capture/capture.h"
-#include "gl_graphics.h"
-#include "linux_platform.h"
+#include "platform/gl/gl_graphics.h"
+#include "app/startup_failure.h"
+#include "iconv_code_page.h"
+#include "sdl_window.h"
 #include "window/window_layout.h"
 #include "window/window_messages.h"
 

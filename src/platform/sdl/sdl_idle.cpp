@@ -5,7 +5,7 @@
 #include "capture/capture.h"
 #include "window/main_window.h"
 
-#include "linux_platform.h"
+#include "sdl_window.h"
 
 #include <SDL.h>
 

@@ -6,7 +6,8 @@
 // no input object to make: SDL reads the keys. Links SDL2 and libepoxy.
 
 #include "gl_graphics.h"
-#include "linux_platform.h"
+#include "app/startup_failure.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 

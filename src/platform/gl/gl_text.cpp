@@ -5,7 +5,7 @@
 
 #include "ft_font.h"
 #include "gl_graphics.h"
-#include "linux_platform.h"
+#include "app/startup_failure.h"
 #include "window/window_layout.h"
 
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "capture/capture_files.h"
 
-#include "linux_platform.h"
+#include "iconv_code_page.h"
 
 #include <cerrno>
 #include <cstdint>

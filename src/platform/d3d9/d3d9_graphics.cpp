@@ -5,11 +5,11 @@
 // made is reported here, in one line on standard error. Meshes, textures, screen quads and
 // texts have files of their own. Links ole32, d3d9, dinput8 and dxguid.
 
-#include "platform/win32/d3d9_graphics.h"
+#include "platform/d3d9/d3d9_graphics.h"
 
 #include "app/startup_failure.h"
-#include "platform/win32/device_threads.h"
-#include "platform/win32/finish_frames.h"
+#include "platform/d3d9/device_threads.h"
+#include "platform/d3d9/finish_frames.h"
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <dinput.h>

@@ -1,0 +1,16 @@
+// What the SDL window system's files share: the main window and the handling of its events
+// (sdl_window.cpp).
+#pragma once
+
+struct SDL_Window;
+union SDL_Event;
+
+// The main window made by createMainWindow; null when it could not be made.
+SDL_Window* sdlMainWindow();
+
+// Handles a window, mouse or drop event of the main window.
+void handleWindowEvent(const SDL_Event& event);
+
+// Draws the capture button into the picture about to be presented (sdl_window.cpp): a child
+// window on Windows lies over the picture in the same way, and a capture of the area shows it.
+void drawCaptureButton();
