@@ -7,7 +7,6 @@
 
 #include "gl_graphics.h"
 #include "app/startup_failure.h"
-#include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 
@@ -168,10 +167,7 @@ void beginFrame(std::uint32_t clearColor) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The capture button goes into the picture before the capture's area is kept, so a capture of
-// its area shows it.
 bool endFrame(const ClientArea& captureArea) {
-    drawCaptureButton();
     keepCaptureArea(captureArea);
     SDL_GL_SwapWindow(window);
     if (unpaced) {

@@ -1,8 +1,8 @@
 // OpenGL screen quads: implements createQuadBuffer, drawScreenQuad and releaseQuadBuffer of
-// gfx/graphics.h, and the platform's own blended quads (texts, the capture button) through a
-// buffer of its own. The seam's pixels are OpenGL's window pixels, so the corners go into the
-// buffer as they are; a quad is drawn with the screen program, without depth test or culling,
-// blended by its alpha over the picture. Links libepoxy.
+// gfx/graphics.h, and the renderer's own blended quads (the texts) through a buffer of its own.
+// The seam's pixels are OpenGL's window pixels, so the corners go into the buffer as they are;
+// a quad is drawn with the screen program, without depth test or culling, blended by its alpha
+// over the picture. Links libepoxy.
 
 #include "gl_graphics.h"
 

@@ -11,8 +11,8 @@
 #include "app/startup_failure.h"
 #include "capture/capture_numbering.h"
 #include "iconv_code_page.h"
-#include "sdl_window.h"
 #include "sdl_quit_event.h"
+#include "sdl_window.h"
 #include "window/window_layout.h"
 
 #include <SDL.h>

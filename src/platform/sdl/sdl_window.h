@@ -10,7 +10,3 @@ SDL_Window* sdlMainWindow();
 
 // Handles a window, mouse or drop event of the main window.
 void handleWindowEvent(const SDL_Event& event);
-
-// Draws the capture button into the picture about to be presented (sdl_window.cpp): a child
-// window on Windows lies over the picture in the same way, and a capture of the area shows it.
-void drawCaptureButton();
