@@ -42,6 +42,8 @@ constexpr DeviceAttempt deviceAttempts[] = {
 // Lights 0 and 1 are never used.
 constexpr DWORD lightIndex = 2;
 
+constexpr DWORD deviceThreadsEndWithin = 1000; // milliseconds
+
 // Always false, for the set-up steps to return.
 bool reportFailure(const char* part, HRESULT result) {
     char reason[96];
@@ -129,12 +131,15 @@ bool setUpGraphics(WindowHandle window, int width, int height) {
     return createDirectInput();
 }
 
+// The threads the device started get a moment to end on their own before the process may end
+// (device_threads.h).
 void releaseGraphics() {
     releaseIfMade(directInput);
     releaseTextFont();
     releaseQuadVertexBuffers();
     releaseIfMade(device);
     releaseIfMade(direct3d);
+    waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
 }
 
 // ---------------------------------------------------------------------------------------------
