@@ -1,6 +1,6 @@
-// Linux main window: implements window/main_window.h with SDL2 — the window titled in UTF-8
-// from the core's code page 932 title, with exactly the picture's client size and an OpenGL
-// surface; the capture button, drawn into the picture (gl_screen.cpp, gl_text.cpp); and
+// SDL main window: implements window/main_window.h with SDL2 — the window titled in UTF-8 from
+// the core's code page 932 title, with exactly the picture's client size and an OpenGL surface;
+// the capture button, drawn into the picture through the graphics verbs (drawWindowControls);
 // the window's events, handed to the portable message handling as the Windows window procedure
 // hands its messages (close, the first path of a drop of files); a click on the button is the
 // capture; and the window's icon, the package's icon artwork drawn by the build. Links SDL2 and
@@ -9,9 +9,11 @@
 #include "window/main_window.h"
 
 #include "app/cursor.h"
+#include "app/startup_failure.h"
 #include "capture/capture.h"
-#include "gl_graphics.h"
-#include "linux_platform.h"
+#include "gfx/graphics.h"
+#include "iconv_code_page.h"
+#include "sdl_window.h"
 #include "window/window_layout.h"
 #include "window/window_messages.h"
 
@@ -32,6 +34,8 @@ SDL_Window* window = nullptr;
 bool closing = false;
 bool dropTaken = false;
 bool buttonPressed = false;
+// The button's quads, made with its first frame (the graphics come after the window).
+QuadBufferHandle buttonQuads = nullptr;
 
 // The colours of a raised push button in the classic Windows scheme.
 constexpr std::uint32_t buttonFace = 0xFFF0F0F0;
@@ -49,9 +53,10 @@ bool insideButton(int x, int y) {
 }
 
 void fillRect(int x, int y, int width, int height, std::uint32_t color) {
-    queuePlatformQuad(screenQuad(static_cast<float>(x), static_cast<float>(y),
-                                 static_cast<float>(width), static_cast<float>(height), color),
-                      nullptr);
+    drawScreenQuad(buttonQuads,
+                   screenQuad(static_cast<float>(x), static_cast<float>(y),
+                              static_cast<float>(width), static_cast<float>(height), color),
+                   nullptr);
 }
 
 // A one-pixel frame: top and left edges in one colour, bottom and right in the other.
@@ -200,7 +205,6 @@ void createMainWindow() {
     setUtf8WindowName(title);
     setWindowIcon();
     mainWindow = window;
-    openButtonFont();
 }
 
 // The window stays until the process ends, so the OpenGL objects the scene still releases
@@ -212,7 +216,10 @@ void destroyMainWindow() {
 }
 
 void deleteWindowResources() {
-    closeButtonFont();
+    if (buttonQuads != nullptr) {
+        releaseQuadBuffer(buttonQuads);
+        buttonQuads = nullptr;
+    }
 }
 
 void handleWindowEvent(const SDL_Event& event) {
@@ -240,7 +247,11 @@ void handleWindowEvent(const SDL_Event& event) {
     }
 }
 
-void drawCaptureButton() {
+// The capture button, drawn as a raised (or pressed) push button of the classic Windows scheme.
+void drawWindowControls() {
+    if (buttonQuads == nullptr) {
+        buttonQuads = createQuadBuffer();
+    }
     const int x = window_layout::captureButtonX;
     const int y = window_layout::captureButtonY;
     const int width = window_layout::captureButtonWidth;
@@ -254,6 +265,8 @@ void drawCaptureButton() {
         frameRect(x + 1, y + 1, width - 2, height - 2, buttonLight, buttonShadow);
     }
     const int pressedShift = buttonPressed ? 1 : 0;
-    drawButtonCaption(window_layout::captureButtonCaption, x + pressedShift, y + pressedShift,
-                      width, height, buttonText);
+    drawScreenCaption({x + pressedShift, y + pressedShift, static_cast<std::uint16_t>(width),
+                       static_cast<std::uint16_t>(height)},
+                      window_layout::captureButtonTextHeight, window_layout::captureButtonCaption,
+                      buttonText);
 }

@@ -10,7 +10,7 @@
 
 #include "capture/screen_grab.h"
 
-#include "platform/win32/finish_frames.h"
+#include "platform/d3d9/finish_frames.h"
 #include "window/main_window.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // Threads started while the device was made, and the wait for their end at quit.
 
-#include "platform/win32/device_threads.h"
+#include "platform/d3d9/device_threads.h"
 
 #include <tlhelp32.h>
 

@@ -6,7 +6,7 @@
 // no input object to make: SDL reads the keys. Links SDL2 and libepoxy.
 
 #include "gl_graphics.h"
-#include "linux_platform.h"
+#include "app/startup_failure.h"
 
 #include <SDL.h>
 
@@ -167,10 +167,9 @@ void beginFrame(std::uint32_t clearColor) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-// The capture button goes into the picture before the capture's area is kept, so a capture of
-// its area shows it; so do the texts and the button, queued until now.
+// The texts, queued until now, go into the picture before the capture's area is kept, so a
+// capture of their area shows them.
 bool endFrame(const ClientArea& captureArea) {
-    drawCaptureButton();
     drawQueuedQuads();
     keepCaptureArea(captureArea);
     SDL_GL_SwapWindow(window);

@@ -2,7 +2,7 @@
 // for the life of the process: its meshes, textures and fonts live as long. Checks D3DX's
 // meshes with the core's mesh check.
 
-#include "platform/win32/d3dx_runtime.h"
+#include "platform/d3d9/d3dx_runtime.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The threads that making the Direct3D device started. Under Wine the device's command thread
 // ends on its own after the device's last release, a moment later; a process that ends while
 // that thread is still ending is killed instead of exiting with its code. The viewer waits for
-// these threads before it ends.
+// these threads when it releases the graphics (releaseGraphics).
 #pragma once
 
 #include <windows.h>

@@ -7,7 +7,7 @@
 #include "gfx/mesh_check.h"
 #include "gfx/mesh_subsets.h"
 #include "gl_graphics.h"
-#include "linux_platform.h"
+#include "platform/sdl/iconv_code_page.h"
 
 #include <cmath>
 #include <cstddef>

@@ -9,7 +9,7 @@
 // opened as UTF-8. Links stb and libepoxy.
 
 #include "gl_graphics.h"
-#include "linux_platform.h"
+#include "platform/sdl/iconv_code_page.h"
 
 #include <stb_image.h>
 #include <stb_image_resize.h>

@@ -10,7 +10,7 @@
 // memory instead of waiting for the previous frame's draw to finish with it. The default pool
 // is emptied when the device is lost, so the buffers are kept in a list to be made again.
 
-#include "platform/win32/d3d9_graphics.h"
+#include "platform/d3d9/d3d9_graphics.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 // Code page 932 to UTF-8, UTF-32 and back with iconv from the C library, the one conversion of
-// the Linux platform (linux_platform.h). The core keeps its texts and file names as code page
+// the SDL window system (iconv_code_page.h). The core keeps its texts and file names as code page
 // 932 bytes; the file system, SDL and FreeType take Unicode.
 
-#include "linux_platform.h"
+#include "iconv_code_page.h"
 
 #include <iconv.h>
 

@@ -3,7 +3,7 @@
 // into a DIB section, whose brightness is the text's coverage. d3d9_text.cpp turns the coverage
 // into a texture.
 
-#include "platform/win32/gdi_font.h"
+#include "platform/d3d9/gdi_font.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,6 @@
 // What the gl_*.cpp files share: the picture's size, the scene the meshes are lit and seen by,
 // textures, and the drawing helpers that lie below their users (quads in gl_screen.cpp, texts
-// in gl_text.cpp), so that the frame's end can draw the capture button without any file calling
-// back into one that calls it.
+// in gl_text.cpp).
 //
 // The picture is drawn straight into the window's back buffer: 8 bits per colour channel and a
 // depth buffer of at least 16 bits (the window system may give more). The Windows build asks
@@ -17,7 +16,6 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
-#include <string_view>
 
 struct TextureObject {
     GLuint name = 0;
@@ -67,11 +65,6 @@ void queuePlatformQuad(const ScreenQuad& quad, const TextureObject* texture);
 void drawQueuedQuads();
 
 // gl_text.cpp: the text font (false, with the reason noted as the start-up failure, when no
-// installed face shows the texts) and the window's button font, each with its texts' textures.
+// installed face shows the texts) and the captions' font, each with its texts' textures.
 bool openTextFont();
 void closeTextFont();
-void openButtonFont();
-void closeButtonFont();
-// Draws the text in the button font centred in the rectangle.
-void drawButtonCaption(std::string_view text, int x, int y, int width, int height,
-                       std::uint32_t color);

@@ -9,9 +9,9 @@
 // sprite's own state.
 
 #include "gfx/text_cache.h"
-#include "platform/win32/d3d9_graphics.h"
-#include "platform/win32/d3dx_runtime.h"
-#include "platform/win32/gdi_font.h"
+#include "platform/d3d9/d3d9_graphics.h"
+#include "platform/d3d9/d3dx_runtime.h"
+#include "platform/d3d9/gdi_font.h"
 #include "platform/win32/win32_code_page.h"
 
 #include <utility>

@@ -7,8 +7,8 @@
 // One level only: the viewer samples with the default filters, which never read a smaller one.
 // Also makes the textures of the texts drawn without D3DX (d3d9_text.cpp).
 
-#include "platform/win32/d3d9_graphics.h"
-#include "platform/win32/d3dx_runtime.h"
+#include "platform/d3d9/d3d9_graphics.h"
+#include "platform/d3d9/d3dx_runtime.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_files.h"
 

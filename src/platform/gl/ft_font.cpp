@@ -5,7 +5,7 @@
 
 #include "ft_font.h"
 
-#include "linux_platform.h"
+#include "platform/sdl/iconv_code_page.h"
 #include "scene/screen_texts.h"
 #include "window/window_layout.h"
 

@@ -5,11 +5,11 @@
 // made is reported here, in one line on standard error. Meshes, textures, screen quads and
 // texts have files of their own. Links ole32, d3d9, dinput8 and dxguid.
 
-#include "platform/win32/d3d9_graphics.h"
+#include "platform/d3d9/d3d9_graphics.h"
 
 #include "app/startup_failure.h"
-#include "platform/win32/device_threads.h"
-#include "platform/win32/finish_frames.h"
+#include "platform/d3d9/device_threads.h"
+#include "platform/d3d9/finish_frames.h"
 
 #define DIRECTINPUT_VERSION 0x0800
 #include <dinput.h>
@@ -41,6 +41,8 @@ constexpr DeviceAttempt deviceAttempts[] = {
 
 // Lights 0 and 1 are never used.
 constexpr DWORD lightIndex = 2;
+
+constexpr DWORD deviceThreadsEndWithin = 1000; // milliseconds
 
 // Always false, for the set-up steps to return.
 bool reportFailure(const char* part, HRESULT result) {
@@ -129,12 +131,15 @@ bool setUpGraphics(WindowHandle window, int width, int height) {
     return createDirectInput();
 }
 
+// The threads the device started get a moment to end on their own before the process may end
+// (device_threads.h).
 void releaseGraphics() {
     releaseIfMade(directInput);
     releaseTextFont();
     releaseQuadVertexBuffers();
     releaseIfMade(device);
     releaseIfMade(direct3d);
+    waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
 }
 
 // ---------------------------------------------------------------------------------------------

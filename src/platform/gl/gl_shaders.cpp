@@ -3,7 +3,7 @@
 
 #include "gl_shaders.h"
 
-#include "linux_platform.h"
+#include "app/startup_failure.h"
 
 #include <string>
 

@@ -1,13 +1,12 @@
-// OpenGL text: implements drawScreenText of gfx/graphics.h, and the capture button's caption
-// for sdl_window.cpp. A text is laid out by ft_font.cpp into coverage, turned into a texture
-// of white texels and kept in the core's text cache, and drawn as blended quads over its inked
-// areas at whole pixels, as D3DX's font draws its glyph textures, queued with the platform's
-// other quads (gl_screen.cpp). Links libepoxy through gl_screen.cpp.
+// OpenGL text: implements drawScreenText and drawScreenCaption of gfx/graphics.h. A text is laid
+// out by ft_font.cpp into coverage, turned into a texture of white texels and kept in the core's
+// text cache, and drawn as blended quads over its inked areas at whole pixels, as D3DX's font
+// draws its glyph textures, queued with the renderer's other quads (gl_screen.cpp). Links
+// libepoxy through gl_screen.cpp.
 
+#include "app/startup_failure.h"
 #include "ft_font.h"
 #include "gl_graphics.h"
-#include "linux_platform.h"
-#include "window/window_layout.h"
 
 #include <string>
 
@@ -22,7 +21,9 @@ struct TextFont {
 };
 
 TextFont textFont;
-TextFont buttonFont;
+// The captions' font, opened at the character height of the first caption drawn (0 before).
+TextFont captionFont;
+int captionCharacterHeight = 0;
 
 const CachedText& cachedText(TextFont& font, std::string_view text) {
     if (const CachedText* known = font.cache.find(text)) {
@@ -72,17 +73,8 @@ bool openTextFont() {
 
 void closeTextFont() {
     closeFontAndTexts(textFont);
-}
-
-// The caption is drawn in the texts' face at the button's size (one face to find and open at
-// start-up). Without its font the button has no caption, and the viewer runs on.
-void openButtonFont() {
-    std::string why;
-    buttonFont.font = openFont(-window_layout::captureButtonTextHeight, why);
-}
-
-void closeButtonFont() {
-    closeFontAndTexts(buttonFont);
+    closeFontAndTexts(captionFont);
+    captionCharacterHeight = 0;
 }
 
 void drawScreenText(int x, int y, const char* text, std::uint32_t color) {
@@ -91,12 +83,21 @@ void drawScreenText(int x, int y, const char* text, std::uint32_t color) {
     }
 }
 
-void drawButtonCaption(std::string_view text, int x, int y, int width, int height,
+// A caption is drawn in the texts' face (one face to find and open at start-up), its font
+// opened once for the height asked. Without that font there is no caption, and the viewer runs
+// on.
+void drawScreenCaption(const ClientArea& rectangle, int characterHeight, const char* caption,
                        std::uint32_t color) {
-    if (buttonFont.font == nullptr) {
+    if (characterHeight != captionCharacterHeight) {
+        closeFontAndTexts(captionFont);
+        std::string why;
+        captionFont.font = openFont(-characterHeight, why);
+        captionCharacterHeight = characterHeight;
+    }
+    if (captionFont.font == nullptr) {
         return;
     }
-    const CachedText& caption = cachedText(buttonFont, text);
-    drawCachedText(caption, x + (width - (caption.left + caption.width)) / 2,
-                   y + (height - lineHeight(*buttonFont.font)) / 2, color);
+    const CachedText& text = cachedText(captionFont, caption);
+    drawCachedText(text, rectangle.x + (rectangle.width - (text.left + text.width)) / 2,
+                   rectangle.y + (rectangle.height - lineHeight(*captionFont.font)) / 2, color);
 }

@@ -1,13 +1,13 @@
 // OpenGL screen quads: implements createQuadBuffer, drawScreenQuad and releaseQuadBuffer of
-// gfx/graphics.h, and the platform's own blended quads (texts, the capture button) through a
-// batch of its own. The seam's pixels are OpenGL's window pixels, so the corners go into the
-// buffer as they are; quads are drawn with the screen program, without depth test or culling,
-// blended by their alpha over the picture.
+// gfx/graphics.h, and the renderer's own blended quads (the texts) through a batch of its own.
+// The seam's pixels are OpenGL's window pixels, so the corners go into the buffer as they are;
+// quads are drawn with the screen program, without depth test or culling, blended by their
+// alpha over the picture.
 //
-// The platform's quads wait in the batch until the next verb that draws or releases a texture,
-// or the frame's end, and then go to OpenGL in one buffer upload and one draw per run of quads
-// with the same texture, in the order they came: a frame's texts and button are a handful of
-// draws instead of one per text area and button edge. Links libepoxy.
+// The texts' quads wait in the batch until the next verb that draws or releases a texture, or
+// the frame's end, and then go to OpenGL in one buffer upload and one draw per run of quads
+// with the same texture, in the order they came: a frame's texts are a handful of draws
+// instead of one per text area. Links libepoxy.
 
 #include "gl_graphics.h"
 

@@ -1,4 +1,4 @@
-// Linux screen grab for the capture: hands over the area under the filter as the last presented
+// OpenGL screen grab for the capture: hands over the area under the filter as the last presented
 // frame showed it, not the desktop, so windows in front of the viewer never enter a capture.
 // The frame is drawn straight into the window's back buffer, whose contents the swap gives
 // away, so the frame's end keeps the part of the area it names (the filter's) inside the

@@ -6,8 +6,8 @@
 // ID3DXMesh::DrawSubset draws it.
 
 #include "gfx/mesh_subsets.h"
-#include "platform/win32/d3d9_graphics.h"
-#include "platform/win32/d3dx_runtime.h"
+#include "platform/d3d9/d3d9_graphics.h"
+#include "platform/d3d9/d3dx_runtime.h"
 #include "platform/win32/win32_code_page.h"
 #include "xfile/x_mesh.h"
 

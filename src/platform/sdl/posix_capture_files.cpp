@@ -1,13 +1,16 @@
 // Linux file operations for the capture: the capture folder and the BMP files through POSIX
 // calls. Names arrive in code page 932 and are created in UTF-8, so the folder and the files
-// carry their Japanese names on disk. A file is only ever created new (O_EXCL), never replaced.
+// carry their Japanese names on disk; and the sign when a capture wrote no file. A file is only
+// ever created new (O_EXCL), never replaced.
 
+#include "capture/capture.h"
 #include "capture/capture_files.h"
 
-#include "linux_platform.h"
+#include "iconv_code_page.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,4 +59,9 @@ bool closeFile(CaptureFile file) {
 
 void removeFile(const char* fileName) {
     unlink(utf8FromCp932(fileName).c_str());
+}
+
+// There is no system beep to ask for here: the terminal's bell and a line on standard error.
+void signalCaptureFailed() {
+    std::fputs("\acapture: no file was written\n", stderr);
 }

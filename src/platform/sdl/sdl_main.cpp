@@ -8,9 +8,11 @@
 #define SDL_MAIN_HANDLED
 
 #include "app/app.h"
+#include "app/startup_failure.h"
 #include "capture/capture_numbering.h"
-#include "linux_platform.h"
+#include "iconv_code_page.h"
 #include "sdl_quit_event.h"
+#include "sdl_window.h"
 #include "window/window_layout.h"
 
 #include <SDL.h>

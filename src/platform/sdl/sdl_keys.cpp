@@ -10,7 +10,7 @@
 
 #include "state/key_state_source.h"
 
-#include "linux_platform.h"
+#include "sdl_window.h"
 #include "state/virtual_keys.h"
 
 #include <SDL.h>
