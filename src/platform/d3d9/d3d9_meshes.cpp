@@ -11,6 +11,7 @@
 #include "platform/win32/win32_code_page.h"
 #include "xfile/x_mesh.h"
 
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -156,8 +157,16 @@ std::unique_ptr<MeshData> loadWithOwnReader(const char* fileName,
                                             std::vector<MeshMaterial>& materials) {
     XMesh loaded;
     std::string error;
-    if (!loadXFile(fileName, loaded, error) || loaded.attributes.empty() ||
-        loaded.vertices.empty() || meshFault(loaded) != MeshFault::none) {
+    if (!loadXFile(fileName, loaded, error)) {
+        std::fprintf(stderr, "viewer: %s: %s\n", fileName, error.c_str());
+        return nullptr;
+    }
+    if (meshFault(loaded) != MeshFault::none) {
+        std::fprintf(stderr, "viewer: %s: the mesh indexes past its vertices or materials\n",
+                     fileName);
+        return nullptr;
+    }
+    if (loaded.attributes.empty() || loaded.vertices.empty()) {
         return nullptr;
     }
     SortedTriangles sorted = trianglesByMaterial(loaded);
