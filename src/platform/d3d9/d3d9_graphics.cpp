@@ -102,13 +102,6 @@ bool createDirectInput() {
     return true;
 }
 
-template <typename Object> void releaseIfMade(Object*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 void recreateDefaultPoolObjects() {
     textFontOnResetDevice();
     recreateQuadVertexBuffers();

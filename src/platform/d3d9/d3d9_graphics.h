@@ -7,6 +7,14 @@
 
 #include <d3d9.h>
 
+// Releases a COM object that may not have been made, and forgets it.
+template <typename Object> void releaseIfMade(Object*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
 // Made by setUpGraphics, null before and after.
 extern IDirect3D9* direct3d;
 extern IDirect3DDevice9* device;

@@ -164,10 +164,7 @@ void releaseQuadBuffer(QuadBufferHandle buffer) {
 // A state block goes before a reset, like the default pool: it is recorded again at the next
 // quad.
 void releaseQuadVertexBuffers() {
-    if (statesBeforeQuad != nullptr) {
-        statesBeforeQuad->Release();
-        statesBeforeQuad = nullptr;
-    }
+    releaseIfMade(statesBeforeQuad);
     for (QuadBufferObject* buffer : quadBuffers) {
         releaseVertices(*buffer);
     }

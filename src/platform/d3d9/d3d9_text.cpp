@@ -35,13 +35,6 @@ bool textSpriteBegun = false;
 GdiFont* gdiFont = nullptr;
 TextCache textCache;
 
-template <typename Object> void releaseIfMade(Object*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // D3DX's font
 
