@@ -102,7 +102,8 @@ bool isDown(const Uint8* state, int virtualKey) {
 // server announces a new keymap (MappingNotify, as setxkbmap sends). A desktop's layout switch
 // locks another group of the same keymap and announces nothing, so SDL's key codes would stay
 // those of the old layout. When the group has changed, SDL is handed a MappingNotify on its own
-// connection; it reads the keymap again, for the new group, when it next takes its events.
+// connection and takes it at once, so it reads the keymap again, for the new group, before the
+// poll that saw the change looks up a letter.
 
 Display* sdlX11Display() {
     SDL_SysWMinfo info;
@@ -132,6 +133,7 @@ void followLayoutGroup() {
         keymapChanged.xmapping.first_keycode = firstKeycode;
         keymapChanged.xmapping.count = lastKeycode - firstKeycode + 1;
         XPutBackEvent(display, &keymapChanged);
+        SDL_PumpEvents(); // SDL reads the new keymap now, before this poll looks up its keys
     }
     groupOfSdlKeymap = state.group;
 }
