@@ -226,6 +226,8 @@ TEST_F(Capture, FailuresAreSignalledAndLeaveNoPartialFile) {
     EXPECT_EQ(Bytes(7600, 0), Bytes(bmp.begin() + 54, bmp.end())) << "a failed grab is black";
     EXPECT_EQ(10, failureSignals) << "a black picture is still a written file";
     EXPECT_EQ(std::nullopt, bmpImageSize(65535, 21846));
+    EXPECT_EQ(std::nullopt, bmpImageSize(64786, 22098))
+        << "4294967280 bytes of pixels fit, not the headers";
     EXPECT_EQ(4294901760u, bmpImageSize(65535, 21845)) << "the largest file below 2^32 bytes";
 }
 
