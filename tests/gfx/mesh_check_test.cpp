@@ -23,6 +23,7 @@ struct Buffers {
     std::size_t materials = 2;
     std::size_t vertexBytes = 4 * stride;
     std::size_t widthsPerIndex = 1; // the index buffer's bytes per index, in index widths
+    std::size_t indexBytesOver = 0;
 
     MeshFault check(bool wideIndices) const {
         MeshBuffers mesh;
@@ -33,7 +34,7 @@ struct Buffers {
         mesh.vertexBytes = vertexBytes;
         mesh.wideIndices = wideIndices;
         mesh.indices = wideIndices ? static_cast<const void*>(wide.data()) : narrow.data();
-        mesh.indexBytes = wide.size() * (wideIndices ? 4 : 2) * widthsPerIndex;
+        mesh.indexBytes = wide.size() * (wideIndices ? 4 : 2) * widthsPerIndex + indexBytesOver;
         mesh.attributes = attributes.data();
         return meshFault(mesh);
     }
@@ -58,7 +59,10 @@ TEST(MeshCheck, EachRuleCatchesTheFirstValuePastItsBoundInEitherIndexWidth) {
          MeshFault::countsUnlikeBuffers},
         {"a vertex over", [](Buffers& b) { b.vertexBytes += stride; },
          MeshFault::countsUnlikeBuffers},
-        {"a byte over", [](Buffers& b) { b.vertexBytes += 1; }, MeshFault::countsUnlikeBuffers},
+        {"a vertex byte over", [](Buffers& b) { b.vertexBytes += 1; },
+         MeshFault::countsUnlikeBuffers},
+        {"an index byte over", [](Buffers& b) { b.indexBytesOver = 1; },
+         MeshFault::countsUnlikeBuffers},
         // Indices in a buffer sized for twice their width hold twice the faces counted.
         {"indices of twice the width", [](Buffers& b) { b.widthsPerIndex = 2; },
          MeshFault::countsUnlikeBuffers},
