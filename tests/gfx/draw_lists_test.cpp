@@ -22,7 +22,7 @@ void releaseTexture(TextureHandle texture) {
     released.push_back(texture);
 }
 
-TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
+TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderAndMaterialsKeepTheirColours) {
     XMesh mesh;
     mesh.indices = {0, 1, 2, 3, 4, 5, 6, 7, 8, 2, 9, 4, 1, 1, 1};
     mesh.attributes = {2, 0, 2, 3, 0}; // material 1 has no triangle
@@ -41,6 +41,11 @@ TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
                                               subset->vertexCount}),
                   range);
     }
+    // The file's material as the graphics take it: specular and emissive opaque, no ambient.
+    mesh.materials = {{{1, 2, 3, 4}, 5, {6, 7, 8}, {9, 10, 11}, "t.bmp"}};
+    const MeshMaterial material = meshMaterials(mesh).at(0);
+    EXPECT_EQ((Material{{1, 2, 3, 4}, {}, {6, 7, 8, 1}, {9, 10, 11, 1}, 5}), material.material);
+    EXPECT_EQ("t.bmp", material.textureFileName);
     // Past sixteen triangles a sort that is not stable reorders a material's triangles.
     mesh.attributes.assign(40, 0);
     mesh.indices.resize(3 * 40);
