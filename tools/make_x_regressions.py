@@ -19,6 +19,7 @@ from make_x_fixtures import NAME, STRING, FLOAT_LIST, INTEGER_LIST, mszip, to_bi
 TEXT, BIN, TZIP = b"xof 0303txt 0032", b"xof 0303bin 0032", b"xof 0303tzip0032"
 TRIANGLE = "3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;;"
 RED = "Material Red { 1.0;0.0;0.0;1.0;; 8.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }\n"
+BZIP = b"xof 0303bzip0032"
 
 
 def text(body):
@@ -44,6 +45,13 @@ def lying_blocks():
             "compressed-block-balloons.x": balloon,
             "compressed-ends-early.x": good[:len(good) - 5],
             "compressed-size-lies.x": good[:16] + struct.pack("<I", stated + 100000) + good[20:]}
+
+
+# A frame's name and a texture's name of 64 KiB each, the longest a name or string may be.
+WORDS_AT_THEIR_LIMIT = ("Frame " + "n" * 65536 + " {\n" +
+                        mesh(" MeshMaterialList { 1; 1; 0;; Material { 1.0;1.0;1.0;1.0;; 0.0; "
+                             "0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"" + "t" * 65536 +
+                             "\"; } } }\n") + "}\n")
 
 
 def with_number(x):
@@ -92,7 +100,9 @@ def regressions():
     files = {
         "header-short.x": b"xof 0303tx",
         "header-lies.x": BIN + text(mesh())[16:],
-        "name-long.x": compressed(text("Frame " + "n" * 70000 + " { " + mesh() + " }")[16:]),
+        "name-long.x": compressed(text("Frame " + "n" * 65537 + " { " + mesh() + " }")[16:]),
+        "words-at-their-limit.x": compressed(text(WORDS_AT_THEIR_LIMIT)[16:]),
+        "binary-words-at-their-limit.x": BZIP + mszip(to_binary(WORDS_AT_THEIR_LIMIT, 4)),
         "name-past-end.x": BIN + struct.pack("<HI", NAME, 1000) + b"Mesh",
         "string-past-end.x": BIN + triangle_binary[:-2] +
         struct.pack("<HI", STRING, 0xFFFFFFF0) + b"x",

@@ -294,14 +294,16 @@ bool XTextReader::string(std::string& value) {
     if (peek() != XToken::string) {
         return failWith("a quoted string was expected");
     }
-    const char* closing = std::find(cursor_ + 1, end_, '"');
+    more(maxWordBytes + 2); // the longest string a file may hold, and both its quotes
+    const char* first = cursor_ + 1;
+    const char* closing = std::find(first, end_, '"');
     if (closing == end_) {
         return failWith("a string is not closed");
     }
-    if (static_cast<std::size_t>(closing - cursor_) > maxWordBytes) {
+    if (static_cast<std::size_t>(closing - first) > maxWordBytes) {
         return failWith("a string longer than 64 KiB");
     }
-    value.assign(cursor_ + 1, closing);
+    value.assign(first, closing);
     cursor_ = closing + 1;
     return true;
 }

@@ -22,7 +22,7 @@ void releaseTexture(TextureHandle texture) {
     released.push_back(texture);
 }
 
-TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
+TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderAndMaterialsKeepTheirColours) {
     XMesh mesh;
     mesh.indices = {0, 1, 2, 3, 4, 5, 6, 7, 8, 2, 9, 4, 1, 1, 1};
     mesh.attributes = {2, 0, 2, 3, 0}; // material 1 has no triangle
@@ -41,6 +41,11 @@ TEST(MeshSubsets, TrianglesGoByMaterialInFileOrderWithTheVerticesTheyUse) {
                                               subset->vertexCount}),
                   range);
     }
+    // The file's material as the graphics take it: specular and emissive opaque, no ambient.
+    mesh.materials = {{{1, 2, 3, 4}, 5, {6, 7, 8}, {9, 10, 11}, "t.bmp"}};
+    const MeshMaterial material = meshMaterials(mesh).at(0);
+    EXPECT_EQ((Material{{1, 2, 3, 4}, {}, {6, 7, 8, 1}, {9, 10, 11, 1}, 5}), material.material);
+    EXPECT_EQ("t.bmp", material.textureFileName);
     // Past sixteen triangles a sort that is not stable reorders a material's triangles.
     mesh.attributes.assign(40, 0);
     mesh.indices.resize(3 * 40);
@@ -80,16 +85,18 @@ TEST(TextCache, TheLeastRecentlyDrawnTextGivesWayAndItsTextureIsReleased) {
 }
 
 TEST(TextCache, CoverageBecomesTheAlphaOfWhiteTexelsInAWiderTexture) {
-    const TextImage image{0, 0, 2, 1, {0x00, 0xFF}};
-    EXPECT_EQ(textTexels(image, 4, 2),
-              (std::vector<std::uint32_t>{0x00FFFFFF, 0xFFFFFFFF, 0, 0, 0, 0, 0, 0}));
+    const TextImage image{0, 0, 2, 2, {0x00, 0xFF, 0x40, 0x01}};
+    EXPECT_EQ(textTexels(image, 4, 3),
+              (std::vector<std::uint32_t>{0x00FFFFFF, 0xFFFFFFFF, 0, 0, 0x40FFFFFF, 0x01FFFFFF, 0,
+                                          0, 0, 0, 0, 0}));
 }
 
-// Bands of inked rows, split into runs where inkGap blank columns or more lie between; each
+// Bands of inked rows, split into runs where inkGap blank columns or more lie between (six
+// between columns 2 and 9, five between 5 and 11); each
 // run's quad reads its own texels of a texture wider than the image.
 TEST(TextCache, OnlyTheInkedRunsAreDrawnEachFromItsOwnTexels) {
     TextImage image{3, 4, 12, 4, std::vector<std::uint8_t>(48, 0)};
-    for (const auto& [column, row] : {std::pair{0, 0}, {2, 0}, {9, 0}, {1, 1}, {5, 3}}) {
+    for (const auto& [column, row] : {std::pair{0, 0}, {2, 0}, {9, 0}, {1, 1}, {5, 3}, {11, 3}}) {
         image.coverage[row * 12 + column] = 0x80;
     }
     CachedText text{nullptr, 3, 4, 12, 4, 0.75f, 1.0f, inkedAreas(image)};
@@ -97,7 +104,7 @@ TEST(TextCache, OnlyTheInkedRunsAreDrawnEachFromItsOwnTexels) {
     for (const TextArea& area : text.inked) {
         areas.push_back({area.x, area.y, area.width, area.height});
     }
-    EXPECT_EQ(areas, (std::vector<std::vector<int>>{{0, 0, 3, 2}, {9, 0, 1, 2}, {5, 3, 1, 1}}));
+    EXPECT_EQ(areas, (std::vector<std::vector<int>>{{0, 0, 3, 2}, {9, 0, 1, 2}, {5, 3, 7, 1}}));
     const ScreenQuad quad = textQuads(text, 100, 200, 0xFFC8C8C8)[1];
     EXPECT_EQ((std::vector<float>{quad[0].x, quad[0].y, quad[0].u, quad[0].v, quad[3].x, quad[3].y,
                                   quad[3].u, quad[3].v}),

@@ -4,9 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+// Lead bytes are 0x81-0x9F and 0xE0-0xFC; the bytes just outside stand alone.
 TEST(BareFileName, SplitsAtTheLastSeparatorReadingDoubleByteCharactersWhole) {
-    EXPECT_EQ("表ソ.bmp", bareFileName("C:\\表\\表ソ.bmp")); // 表 and ソ end in 0x5C
-    EXPECT_EQ("ソ表", bareFileName("dir/ソ表"));
-    EXPECT_EQ("a.bmp", bareFileName("a.bmp"));
-    EXPECT_EQ("", bareFileName("dir\\"));
+    const std::pair<const char*, const char*> paths[] = {
+        {"C:\\表\\表ソ.bmp", "表ソ.bmp"}, // 表 and ソ end in 0x5C
+        {"dir/ソ表", "ソ表"},
+        {"a.bmp", "a.bmp"},
+        {"dir\\", ""},
+        {"\x81\\a\x9F\\b\xE0\\c\xFC\\d", "\x81\\a\x9F\\b\xE0\\c\xFC\\d"},
+        {"\x80\\a", "a"},
+        {"\xA0\\a", "a"},
+        {"\xDF\\a", "a"},
+        {"\xFD\\a", "a"},
+    };
+    for (const auto& [path, bare] : paths) {
+        EXPECT_EQ(bare, bareFileName(path)) << path;
+    }
 }

@@ -38,6 +38,10 @@ TEST(Geometry, ModelTurnsLeftHandedAboutZThenXThenYThenMoves) {
     // (1,0,0) turns to (0,1,0) about z, to (0,0,1) about x, to (1,0,0) about y, then moves.
     expectNear({2, 2, 3}, transform(world, {1, 0, 0}));
     expectNear({1, 2, 4}, transform(world, {0, 1, 0})); // (-1,0,0), (-1,0,0), (0,0,1)
+    // Each turn by its own angle: a half turn about x, none about y.
+    meshWorldMatrix(world, {1.0f, 2.0f, 3.0f}, {2 * quarterTurn, 0.0f, quarterTurn});
+    expectNear({1, 1, 3}, transform(world, {1, 0, 0})); // (0,1,0), (0,-1,0), (0,-1,0)
+    expectNear({1, 2, 2}, transform(world, {0, 0, 1})); // (0,0,1), (0,0,-1), (0,0,-1)
 }
 
 TEST(Geometry, CameraLooksTwoUnitsAheadThroughADepthRangeOfZeroToOne) {
@@ -64,12 +68,14 @@ TEST(Geometry, ModelStepsFollowTheHeadingRoundedOnceFromDoublePrecision) {
     state.modelStep = 0.03f;
     state.riseStep = -0.03f;
     state.spinZStep = 0.04f;
+    state.spinXStep = 0.02f;
+    state.spinYStep = -0.01f;
     state.modelPosition = {0.05f, 2.58f, 0.05f};
     applyModelSteps(state);
     EXPECT_EQ(0.066939272f, state.modelPosition.x) << "0.0669392794 in float";
     EXPECT_EQ(0.0747600719f, state.modelPosition.z);
     EXPECT_EQ(2.58f - 0.03f, state.modelPosition.y);
-    EXPECT_EQ((Vector{0.0f, 0.0f, 0.04f}), state.modelRotation);
+    EXPECT_EQ((Vector{0.02f, -0.01f, 0.04f}), state.modelRotation);
 }
 
 } // namespace

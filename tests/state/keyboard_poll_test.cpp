@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -97,9 +98,9 @@ TEST_F(KeyboardPoll, PageUpLowersWallAndModelTogetherAndPageDownRaisesThem) {
 }
 
 TEST_F(KeyboardPoll, FilterKeysStepBySixteenBitsWithSidesClampedAtThree) {
-    poll({vk::key('D'), vk::key('A'), vk::key('E'), vk::key('Q')});
-    EXPECT_EQ(20, viewerState.filterX) << "both keys of a pair act";
-    EXPECT_EQ(50, viewerState.filterWidth);
+    poll({vk::key('D'), vk::key('A'), vk::key('W'), vk::key('S'), vk::key('E'), vk::key('Q'),
+          vk::key('Z'), vk::key('C')});
+    EXPECT_EQ(ViewerState{}, viewerState) << "both keys of each pair act, in opposite ways";
     poll({vk::key('Q'), vk::key('Z')}, 100);
     EXPECT_EQ(3, viewerState.filterWidth);
     EXPECT_EQ(3, viewerState.filterHeight);
@@ -108,31 +109,37 @@ TEST_F(KeyboardPoll, FilterKeysStepBySixteenBitsWithSidesClampedAtThree) {
     EXPECT_EQ(4, viewerState.filterWidth) << "one above the clamp stays";
     EXPECT_EQ(4, viewerState.filterHeight);
 
-    viewerState.filterWidth = 65534;
-    poll({vk::key('E')});
-    EXPECT_EQ(3, viewerState.filterWidth) << "65534 + 3 wraps to 1, which clamps to 3";
-    viewerState.filterX = 32767;
-    poll({vk::key('D')});
-    EXPECT_EQ(-32766, viewerState.filterX);
-    viewerState.filterY = -32767;
-    poll({vk::key('W')});
-    EXPECT_EQ(32766, viewerState.filterY);
+    // Each key alone, past its field's wrap-around: 65534 + 3 wraps to 1, which clamps to 3.
+    const auto wraps = [](auto field, int from, int key, int to) {
+        viewerState.*field = from;
+        poll({key});
+        EXPECT_EQ(to, viewerState.*field) << "key " << key;
+    };
+    wraps(&ViewerState::filterX, 32767, vk::key('D'), -32766);
+    wraps(&ViewerState::filterX, -32767, vk::key('A'), 32766);
+    wraps(&ViewerState::filterY, -32767, vk::key('W'), 32766);
+    wraps(&ViewerState::filterY, 32767, vk::key('S'), -32766);
+    wraps(&ViewerState::filterWidth, 65534, vk::key('E'), 3);
+    wraps(&ViewerState::filterHeight, 65534, vk::key('C'), 3);
 }
 
 TEST_F(KeyboardPoll, ColourAndOpacityClampAtBothEnds) {
-    using Channel = std::tuple<std::uint16_t ViewerState::*, int, int, std::uint16_t>;
+    // The channel, its keys, its minimum and the filter's colour with the channel at it.
+    using Channel =
+        std::tuple<std::uint16_t ViewerState::*, int, int, std::uint16_t, std::uint32_t>;
     const Channel channels[] = {
-        {&ViewerState::filterAlpha, vk::key('7'), vk::key('U'), 8},
-        {&ViewerState::filterRed, vk::key('1'), vk::key('2'), 1},
-        {&ViewerState::filterGreen, vk::key('3'), vk::key('4'), 1},
-        {&ViewerState::filterBlue, vk::key('5'), vk::key('6'), 1},
+        {&ViewerState::filterAlpha, vk::key('7'), vk::key('U'), 8, 0x08FAFAFA},
+        {&ViewerState::filterRed, vk::key('1'), vk::key('2'), 1, 0xC801FAFA},
+        {&ViewerState::filterGreen, vk::key('3'), vk::key('4'), 1, 0xC8FA01FA},
+        {&ViewerState::filterBlue, vk::key('5'), vk::key('6'), 1, 0xC8FAFA01},
     };
-    for (const auto& [field, lowerKey, raiseKey, minimum] : channels) {
+    for (const auto& [field, lowerKey, raiseKey, minimum, colour] : channels) {
         SetUp();
         poll({lowerKey}, 300);
         ViewerState lowered{};
         lowered.*field = minimum;
         EXPECT_EQ(lowered, viewerState) << "each key moves its own channel alone";
+        EXPECT_EQ(colour, filterColor(viewerState));
         poll({raiseKey});
         EXPECT_EQ(minimum + 1, viewerState.*field) << "one above each clamp stays";
         poll({raiseKey}, 300);
@@ -180,47 +187,42 @@ TEST_F(KeyboardPoll, LookAtHeightClampsAtTwoAndFourWhileTheHeadingNeverWraps) {
     EXPECT_LT(viewerState.viewHeading, -11.0f);
 }
 
-TEST_F(KeyboardPoll, CameraMovesAreWorkedInDoublePrecision) {
-    poll({vk::numpad6}, 3);
-    EXPECT_EQ((Vector{0.0899999663f, 3.0f, -2.99992847f}), viewerState.eyePosition)
-        << "x is 0.0899999738 worked in float; z shows the angle is 1.57, not pi/2";
-
-    SetUp();
-    poll({vk::numpad8, vk::right});
-    EXPECT_EQ((Vector{0.000399993325f, 3.0f, -2.96000195f}), viewerState.eyePosition)
-        << "forward uses the heading after the arrow keys";
-
-    SetUp();
-    viewerState.viewHeading = 1.0f;
-    poll({vk::numpad6, vk::right});
-    EXPECT_FLOAT_BITS(0.0162291657f, viewerState.eyePosition.x)
-        << "sideways uses the heading before the arrow keys";
-}
-
-TEST_F(KeyboardPoll, OneSidewaysKeyActsInTheOrder6473) {
-    // 0.03 and 0.02 times the sine of 1.57 to the right (+x) of the start heading, or to its
-    // left, each rounded once to float; z moves by the cosine's tiny remainder either way.
-    constexpr float eyeRight = 0.02999999f;
-    constexpr float modelRight = 0.019999994f;
-    using Case = std::tuple<std::set<int>, float, float>; // keys, then the eye's and model's x
-    const Case cases[] = {
-        {{vk::numpad6}, eyeRight, 0.0f},
-        {{vk::numpad4}, -eyeRight, 0.0f},
-        {{vk::numpad7}, 0.0f, modelRight},
-        {{vk::numpad3}, 0.0f, -modelRight},
-        // Each key beats every key after it: take away the winner, and the next one wins.
-        {{vk::numpad6, vk::numpad4, vk::numpad7, vk::numpad3}, eyeRight, 0.0f},
-        {{vk::numpad4, vk::numpad7, vk::numpad3}, -eyeRight, 0.0f},
-        {{vk::numpad7, vk::numpad3}, 0.0f, modelRight},
+// Sideways moves go 0.03 (eye) and 0.02 (model) along the start heading plus or minus 1.57, not
+// pi/2, so z moves by the cosine's tiny remainder; forward moves go along the heading after the
+// arrow keys. Each is worked in double precision and rounded once to float.
+TEST_F(KeyboardPoll, CameraAndModelMovesTakeOneSidewaysKeyInTheOrder6473) {
+    const Vector eye{0.0f, 3.0f, -3.0f}, model{0.0f, 2.58f, 0.0f};
+    const Vector eyeRight{0.02999999f, 3.0f, -2.99997616f}, eyeLeft{-eyeRight.x, 3.0f, eyeRight.z};
+    const Vector modelRight{0.019999994f, 2.58f, 1.59265346e-05f};
+    const Vector modelLeft{-modelRight.x, 2.58f, modelRight.z};
+    struct Case {
+        std::set<int> keys;
+        float heading;
+        int polls;
+        Vector eye, model;
     };
-    for (const auto& [keys, eyeX, modelX] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(keys));
+    const Case cases[] = {
+        {{vk::numpad6}, 0.0f, 1, eyeRight, model},
+        {{vk::numpad4}, 0.0f, 1, eyeLeft, model},
+        {{vk::numpad7}, 0.0f, 1, eye, modelRight},
+        {{vk::numpad3}, 0.0f, 1, eye, modelLeft},
+        // Each key beats every key after it: take away the winner, and the next one wins.
+        {{vk::numpad6, vk::numpad4, vk::numpad7, vk::numpad3}, 0.0f, 1, eyeRight, model},
+        {{vk::numpad4, vk::numpad7, vk::numpad3}, 0.0f, 1, eyeLeft, model},
+        {{vk::numpad7, vk::numpad3}, 0.0f, 1, eye, modelRight},
+        // x would be 0.0899999738 summed in float.
+        {{vk::numpad6}, 0.0f, 3, {0.0899999663f, 3.0f, -2.99992847f}, model},
+        {{vk::numpad8, vk::right}, 0.0f, 1, {0.000399993325f, 3.0f, -2.96000195f}, model},
+        {{vk::numpad6, vk::right}, 1.0f, 1, {0.0162291657f, 3.0f, -3.02523112f}, model},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.keys) + " from heading " +
+                     std::to_string(c.heading));
         SetUp();
-        poll(keys);
-        const bool eyeMoved = eyeX != 0.0f;
-        EXPECT_EQ((Vector{eyeX, 3.0f, eyeMoved ? -2.99997616f : -3.0f}), viewerState.eyePosition);
-        EXPECT_EQ((Vector{modelX, 2.58f, eyeMoved ? 0.0f : 1.59265346e-05f}),
-                  viewerState.modelPosition);
+        viewerState.viewHeading = c.heading;
+        poll(c.keys, c.polls);
+        EXPECT_EQ(c.eye, viewerState.eyePosition);
+        EXPECT_EQ(c.model, viewerState.modelPosition);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "gfx/mesh_check.h"
 #include "xfile/x_mesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <string>
@@ -12,12 +13,7 @@
 namespace mesh_check {
 
 template <std::size_t N> bool allFinite(const float (&values)[N]) {
-    for (float value : values) {
-        if (!std::isfinite(value)) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(values, values + N, [](float value) { return std::isfinite(value); });
 }
 
 // Why the mesh does not hold together, or "" when it does: its counts, indices, attributes
@@ -39,12 +35,6 @@ inline std::string meshFault(const XMesh& mesh) {
         }
     }
     return "";
-}
-
-// A refusal names its place first: "line 3: ...", "byte 40: ...", "inflated data, line 2: ...".
-inline bool startsWithPlace(const std::string& error) {
-    static const std::regex place("^(inflated data, )?(line|byte) [0-9]");
-    return std::regex_search(error, place);
 }
 
 // What the loader gave for one input.
@@ -71,7 +61,9 @@ inline std::string outcomeFault(const Parsed& parsed) {
     if (parsed.read) {
         return mesh_check::meshFault(mesh);
     }
-    if (!startsWithPlace(parsed.error)) {
+    // "line 3: ...", "byte 40: ...", "inflated data, line 2: ...".
+    static const std::regex place("^(inflated data, )?(line|byte) [0-9]");
+    if (!std::regex_search(parsed.error, place)) {
         return "a refusal without its place";
     }
     return mesh.vertices.empty() && mesh.indices.empty() && mesh.materials.empty()

@@ -61,12 +61,6 @@ template <typename Work> HeapUse heapUseOf(Work work) {
 using mesh_check::parse;
 using Outcome = mesh_check::Parsed;
 
-// One triangle whose first vertex's x is given as the file writes it.
-std::string triangle(const std::string& x) {
-    return " Mesh {\n 3;\n " + x +
-           ";0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n 1;\n 3;0,1,2;;\n }\n";
-}
-
 const std::string textHeader = "xof 0303txt 0032\n";
 
 // Counts that the file's size allows, then blanks: refused, having held far less than the
@@ -99,7 +93,8 @@ TEST(XBoundsTest, ManyMeshesMergeWithoutCopyingEachOther) {
     std::string file = textHeader;
     constexpr std::size_t meshes = 3000;
     for (std::size_t i = 0; i < meshes; ++i) {
-        file += triangle(std::to_string(i));
+        file += " Mesh {\n 3;\n " + std::to_string(i) +
+                ";0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n 1;\n 3;0,1,2;;\n }\n";
     }
     Outcome outcome;
     const HeapUse use = heapUseOf([&] { outcome = parse(file); });

@@ -63,6 +63,19 @@ TEST(XMergeTest, VerticesSplitByNormalsKeepTheirTexcoordsAndColours) {
         seen.insert(seen.end(), {v.normal[2], v.texcoord[0]});
     }
     EXPECT_EQ((Floats{0, 0, 0, 0, 1, 5, 1, 6, 1, 7, -1, 5, -1, 7, -1, 6, 0, 0}), seen);
+
+    // One position with hundreds of normals, each given once and then again in reverse: past
+    // its first few splits they are looked up in a table that grows, and each finds its vertex.
+    constexpr std::uint32_t normals = 300;
+    XMeshRecord many = record(1, Indices(2 * normals, 3), Indices(6 * normals, 0));
+    for (std::uint32_t face = 0; face < 2 * normals; ++face) {
+        const std::uint32_t n = face < normals ? face : 2 * normals - 1 - face;
+        many.normalCorners.insert(many.normalCorners.end(), {n, n, n});
+        many.normals.insert(many.normals.end(), {0, 0, static_cast<float>(n)});
+    }
+    const XMesh fan = mergedOutsideFrames({many});
+    EXPECT_EQ(many.normalCorners, fan.indices);
+    EXPECT_EQ(normals, fan.vertices.size());
 }
 
 // A child frame's mesh moves by the child's matrix, then its parent's, even when a matrix comes

@@ -148,6 +148,7 @@ TEST(XMeshTest, BinaryListsAcrossTheInflatedWindowReadAsPlain) {
 TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
     const std::map<std::string, std::string> expected = {
         {"binary-skipped-object-with-an-empty-list.x", ""},
+        {"binary-words-at-their-limit.x", ""},
         {"compressed-block-balloons.x", "byte 20: a block inflates past"},
         {"compressed-block-lies.x", "byte 20: a block inflates to another size"},
         {"compressed-ends-early.x", "byte 22: a compressed block longer"},
@@ -194,6 +195,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"stray-brace-before-the-data.x", "line 1: the file holds no mesh"},
         {"stray-brace-ends-the-data.x", ""},
         {"string-past-end.x", "byte 112: a name or string longer than 64 KiB"},
+        {"words-at-their-limit.x", ""},
     };
     std::size_t checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(XFILE_REGRESSIONS)) {
