@@ -284,19 +284,20 @@ class Session:
             return "the Direct3D 9 probe ended with %d%s" % (
                 code, ": " + said[-1] if said else "")
         deadline = time.monotonic() + 60
-        while self.wine_processes("wineboot.exe"):
+        while self.processes("wineboot.exe"):
             if time.monotonic() > deadline:
                 return "wineboot still running after 60 s"
             time.sleep(0.1)
-        if not self.wine_processes("explorer.exe"):
+        if not self.processes("explorer.exe"):
             return "no explorer.exe, the desktop process"
         return None
 
-    def wine_processes(self, name):
-        """The processes of this session's Wine prefix that run the program name."""
-        prefix = ("WINEPREFIX=" + self.prefix).encode()
+    def processes(self, name):
+        """The processes on this session's display (no other session has it) that run the
+        program name."""
+        display = ("DISPLAY=" + self.display).encode()
         return [pid for pid, program in processes() if os.path.basename(program).lower() ==
-                name.encode() and prefix in proc_file(pid, "environ").split(b"\0")]
+                name.lower().encode() and display in proc_file(pid, "environ").split(b"\0")]
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
@@ -316,12 +317,10 @@ class Session:
 
     def viewer_pid(self):
         """The process that runs the viewer itself (under Wine, not the wine launcher)."""
-        name = os.path.basename(self.exe).encode()
-        for pid, program in processes():
-            # realpath leaves the link as it is when the process has gone
-            if program.endswith(name) and os.path.realpath("/proc/%d/cwd" % pid) == self.workdir:
-                return pid
-        raise RuntimeError("no process runs " + self.exe)
+        pids = self.processes(os.path.basename(self.exe))
+        if not pids:
+            raise RuntimeError("no process runs " + self.exe)
+        return pids[0]
 
     def start(self, search=None, steady=True, args=()):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
@@ -343,21 +342,23 @@ class Session:
 
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""
-        if self.proc is not None and self.proc.poll() is not None:
-            raise AssertionError("the viewer ended with %d; its output ends:\n%s" % (
-                self.proc.returncode, self.output()[-2000:]))
         found = run(["xdotool", "search", "--onlyvisible"] + search, self.env).split()
         return int(found[0]) if found else None
 
-    def wait(self, condition, timeout, what):
+    def wait(self, condition, timeout, what, pause=lambda: time.sleep(0.1)):
+        """Checks the condition until it holds and returns its result; fails when the viewer
+        has ended first or timeout seconds have passed."""
         deadline = time.monotonic() + timeout
         while True:
             result = condition()
             if result:
                 return result
+            if self.proc is not None and self.proc.poll() is not None:
+                raise AssertionError("the viewer ended with %d; its output ends:\n%s" % (
+                    self.proc.returncode, self.output()[-2000:]))
             if time.monotonic() > deadline:
                 raise AssertionError("%s within %d s" % (what, timeout))
-            time.sleep(0.1)
+            pause()
 
     def wait_for_steady_picture(self):
         """Waits until the top band, where the filter and the texts are always drawn, is not
@@ -384,15 +385,13 @@ class Session:
         return tuple(int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1)) for name in
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
-    def screen(self):
-        return Image(*SCREEN, run(["import", "-display", self.display, "-window", "root",
-                                   "-depth", "8", "rgb:-"], self.env))
-
-    def picture(self, x=0, y=0, w=None, h=None, screen=None):
+    def picture(self, x=0, y=0, w=None, h=None):
         """An area of the client area (the whole of it by default), as the screen shows it;
         parts off the screen are black."""
         cx, cy, cw, ch = self.client()
-        return (screen or self.screen()).crop(cx + x, cy + y, w or cw, h or ch)
+        screen = run(["import", "-display", self.display, "-window", "root", "-depth", "8",
+                      "rgb:-"], self.env)
+        return Image(*SCREEN, screen).crop(cx + x, cy + y, w or cw, h or ch)
 
     def focus(self, window=None):
         self.xdo("windowfocus", "--sync", window or self.window)
@@ -407,14 +406,8 @@ class Session:
     def wait_frames(self, count):
         """Waits until count more frames have been presented (a minute at most)."""
         target = self.frames() + count
-        deadline = time.monotonic() + 60
-        while self.frames() < target:
-            if self.proc is not None and self.proc.poll() is not None:
-                raise AssertionError("the viewer ended with %d" % self.proc.returncode)
-            if time.monotonic() > deadline:
-                raise AssertionError("%d frames presented within 60 s" % (
-                    count - target + self.frames()))
-            self.x.wait_for_events(0.5)
+        self.wait(lambda: self.frames() >= target, 60, "not %d frames presented" % count,
+                  lambda: self.x.wait_for_events(0.5))
 
     def key_down(self, keys):
         """Presses keys (blank-separated X key names), each only after RELEASE_FRAMES frames

@@ -136,21 +136,20 @@ class PlainScene(unittest.TestCase):
         with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "rb") as f:
             self.assertEqual(b"earlier", f.read())
 
-    def test_capture_left_of_the_client_area_equals_the_screen_there(self):
+    def test_capture_left_of_the_client_area_and_off_the_screen_equals_the_screen(self):
         s = self.s
         if not s.wine:
             self.skipTest("the native capture reads its own frame: black outside (test_native)")
-        s.xdo("windowmove", "--sync", s.window, 300, 100)
-        # A wide filter, half past the client's left edge: with nothing to draw a frame
-        # takes a few milliseconds, and a hold of the time a screenshot takes would move
-        # the filter hundreds of pixels.
+        s.xdo("windowmove", "--sync", s.window, 20, 100)
+        # A wide filter, half past the client's left edge, its own left part off the screen:
+        # with nothing to draw a frame takes a few milliseconds, and a hold of the time a
+        # screenshot takes would move the filter hundreds of pixels.
         width = s.reach(lambda: s.capture()[1], 210, 12, "e", "q")
         s.reach(lambda: self.filter_x(width), -width // 2, width // 4, "d", "a")
         x = self.filter_x(width)
         self.assertGreater(x, -width, "part of the filter is still in the picture")
         _, _, _, image = s.capture()
-        screen = s.screen()
-        self.assertEqual(image.rgb, s.picture(x, 20, width, 50, screen).rgb)
+        self.assertEqual(image.rgb, s.picture(x, 20, width, 50).rgb, "black off the screen")
 
 
 if __name__ == "__main__":
