@@ -123,12 +123,7 @@ class DemoScene(unittest.TestCase):
         s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765)  # the ambient stops at its floor
         self.assertEqual(0, s.quit())
 
-    def test_window_system_close_ends_the_viewer_with_0(self):
-        s = harness.Session(self).start()
-        s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
-        self.assertEqual(0, s.wait_exit())
-
-    def test_each_camera_and_model_key_moves_its_own_thing_its_own_way(self):
+    def test_each_camera_and_model_key_moves_its_own_thing_its_own_way_then_close_ends_it(self):
         s = harness.Session(self).start()
         for key, moves, changes in KEY_EFFECTS:
             before = s.picture()
@@ -143,6 +138,8 @@ class DemoScene(unittest.TestCase):
                     self.assertGreater(way * moved, THRESHOLDS[name], (key, name, moved))
                 else:
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
+        s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
+        self.assertEqual(0, s.wait_exit())
 
     @harness.also_without_d3dx
     def test_model_of_200000_triangles_is_drawn_whole(self):

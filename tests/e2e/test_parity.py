@@ -32,6 +32,7 @@ import unittest
 
 import harness
 from test_demo_scene import is_body_white, is_fin_blue, is_nose_red, where
+from test_plain_scene import plain_scene
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import make_demo_scene  # noqa: E402
@@ -74,8 +75,7 @@ def picture_and_capture(test, scene=None, exe=None, d3dx=None):
 
 def one_colour_filter_scene(folder):
     """No meshes, and an 8 × 8 filter image of one colour."""
-    for mesh in ("model.x", "kabe.x"):
-        os.remove(os.path.join(folder, mesh))
+    plain_scene(folder)
     harness.write_bmp(os.path.join(folder, harness.FILTER_IMAGE), 8, 8,
                       lambda y: bytes((80, 160, 240)) * 8)  # blue, green, red
 
