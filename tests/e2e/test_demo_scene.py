@@ -1,5 +1,5 @@
 """The demo scene: the picture, the keys that move the camera and the model, the captures by
-key and by button, and quitting.
+key and by button, keys only while the viewer has the focus, and quitting.
 
     python3 tests/e2e/test_demo_scene.py --exe build/windows/viewer.exe --scene assets/demo
 """
@@ -140,6 +140,30 @@ class DemoScene(unittest.TestCase):
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
         s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
         self.assertEqual(0, s.wait_exit())
+
+    def test_keys_typed_into_another_window_do_nothing_and_released_there_stop_acting(self):
+        s = harness.Session(self).start()
+        other = s.launch(["notepad"] if s.wine else ["xmessage", "another window"])
+        self.addCleanup(other.kill)
+        window = s.wait(lambda: s.find(["--class", "notepad" if s.wine else "Xmessage"]), 60,
+                        "no other window")
+        s.xdo("windowmove", "--sync", window, 620, 0)  # beside the viewer
+        s.focus(window)
+        s.hold("e Return", focus=False)
+        self.assertEqual([], s.captures())
+        self.assertEqual(50, s.capture()[1], "the filter keeps its width")
+        s.hold_until("e", lambda: s.capture()[1] > 50)  # in front, the same key acts
+        before = s.picture()
+        s.focus()
+        s.key_down("Left")
+        s.wait(lambda: s.picture().rgb != before.rgb, 30, "Left never turned the view")
+        s.focus(window)
+        s.key_up("Left")
+        s.wait_for_steady_picture()  # would time out while the view kept turning
+        turned = s.picture()
+        s.focus()
+        s.wait_for_steady_picture()
+        self.assertEqual(turned.rgb, s.picture().rgb, "back in front, the key stays released")
 
     @harness.also_without_d3dx
     def test_model_of_200000_triangles_is_drawn_whole(self):
