@@ -149,44 +149,44 @@ def wine_env(prefix, display, d3dx=True):
                 WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
 
 
+def cached(name, make):
+    """The file or folder of that name in the temp folder, made once by make(path) under a
+    name of this process's and renamed into place, so that parallel runs never use half of it."""
+    path = os.path.join(tempfile.gettempdir(), "viewer-e2e-%d-%s" % (
+        os.getuid(), re.sub(r"[^\w.]+", "_", name)))
+    if not os.path.exists(path):
+        building = "%s.%d" % (path, os.getpid())
+        make(building)
+        try:
+            os.rename(building, path)
+        except OSError:  # a parallel run made it first
+            shutil.rmtree(building, ignore_errors=True)
+    return path
+
+
 def boot_prefix(display):
     """A booted Wine prefix, made once per Wine version and copied for each session."""
-    version = re.sub(r"\W+", "_", run(["wine", "--version"], os.environ).decode())
-    cached = os.path.join(tempfile.gettempdir(),
-                          "viewer-e2e-prefix-%s-%d-%s" % (PREFIX_LAYOUT, os.getuid(), version))
-    if os.path.isfile(os.path.join(cached, ".ready")):
-        return cached
-    building = tempfile.mkdtemp(prefix="viewer-e2e-boot-")
-    env = wine_env(building, display)
-    run(["wine", "wineboot", "-i"], env, timeout=300)
-    # With no window manager nobody sends WM_TAKE_FOCUS: with UseTakeFocus off, X focus and
-    # Windows activation follow each other as they do under a desktop.
-    run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus",
-         "/t", "REG_SZ", "/d", "N", "/f"], env)
-    run(["wineserver", "-w"], env, timeout=120)
-    open(os.path.join(building, ".ready"), "w").close()
-    try:
-        os.rename(building, cached)
-    except OSError:  # a parallel run made it first
-        shutil.rmtree(building, ignore_errors=True)
-    return cached
+    def boot(building):
+        env = wine_env(building, display)
+        run(["wine", "wineboot", "-i"], env, timeout=300)
+        # With no window manager nobody sends WM_TAKE_FOCUS: with UseTakeFocus off, X focus and
+        # Windows activation follow each other as they do under a desktop.
+        run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus",
+             "/t", "REG_SZ", "/d", "N", "/f"], env)
+        run(["wineserver", "-w"], env, timeout=120)
+    version = run(["wine", "--version"], os.environ).decode()
+    return cached("prefix-%s-%s" % (PREFIX_LAYOUT, version), boot)
 
 
 def probe_exe():
     """The Direct3D 9 probe of session_probe/, built with MinGW-w64 once per version of its
-    source and kept in the temp folder."""
+    source."""
     source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "session_probe",
                           "d3d9_probe.c")
     with open(source, "rb") as f:
         version = hashlib.sha256(f.read()).hexdigest()[:12]
-    exe = os.path.join(tempfile.gettempdir(), "viewer-e2e-probe-%d-%s.exe" % (os.getuid(),
-                                                                              version))
-    if not os.path.isfile(exe):
-        building = exe + ".%d" % os.getpid()
-        subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"],
-                       check=True)
-        os.replace(building, exe)
-    return exe
+    return cached("probe-%s.exe" % version, lambda building: subprocess.run(
+        ["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"], check=True))
 
 
 class Session:
