@@ -10,7 +10,7 @@ x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror \
     "$root/bench/capture_timing.cpp" \
     "$root"/src/capture/*.cpp \
     "$root/src/state/viewer_state.cpp" \
-    "$root/src/platform/win32/gdi_screen_grab.cpp" \
+    "$root/src/platform/d3d9/gdi_screen_grab.cpp" \
     "$root/src/platform/win32/win32_capture_files.cpp" \
     "$root/src/platform/win32/win32_code_page.cpp" \
     -mwindows -static -static-libgcc -static-libstdc++ -lgdi32 -luser32 \

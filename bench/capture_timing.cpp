@@ -7,7 +7,7 @@
 
 #include "capture/capture.h"
 #include "capture/capture_numbering.h"
-#include "platform/win32/finish_frames.h"
+#include "platform/d3d9/finish_frames.h"
 #include "state/viewer_state.h"
 #include "window/main_window.h"
 

@@ -18,7 +18,7 @@ if [ "${1:-}" = --public ]; then
 fi
 mkdir -p "$out"
 g++ -std=c++20 -O3 -DNDEBUG -Wall -Wextra -Werror -Isrc bench/xload_vs_assimp.cpp src/xfile/*.cpp \
-    src/platform/linux/posix_mapped_file.cpp -lassimp -lz -o "$out/xload_vs_assimp"
+    src/platform/sdl/posix_mapped_file.cpp -lassimp -lz -o "$out/xload_vs_assimp"
 
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then

@@ -15,7 +15,7 @@ shift
 out=build/fuzz
 mkdir -p "$out/corpus"
 
-sources=(tests/fuzz/x_mesh_fuzz.cpp src/xfile/*.cpp src/platform/linux/posix_mapped_file.cpp
+sources=(tests/fuzz/x_mesh_fuzz.cpp src/xfile/*.cpp src/platform/sdl/posix_mapped_file.cpp
     src/gfx/mesh_check.cpp)
 binary=$out/x_mesh_fuzz
 if [ ! -x "$binary" ] || [ -n "$(find "${sources[@]}" src/xfile/*.h src/gfx/mesh_check.h tests/xfile/*.h -newer "$binary")" ]; then

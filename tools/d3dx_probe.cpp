@@ -10,7 +10,7 @@
 //
 // It makes a hidden window and a device (HAL, else REF) because D3DX meshes need one.
 
-#include "platform/win32/d3dx_runtime.h"
+#include "platform/d3d9/d3dx_runtime.h"
 #include "x_mesh_printout.h"
 #include "xfile/x_mesh.h"
 

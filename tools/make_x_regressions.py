@@ -46,6 +46,47 @@ def lying_blocks():
             "compressed-size-lies.x": good[:16] + struct.pack("<I", stated + 100000) + good[20:]}
 
 
+def with_number(x):
+    """The triangle with its second vertex's x as written."""
+    return text(mesh(data=TRIANGLE.replace("1.0;0.0;0.0", x + ";0.0;0.0")))
+
+
+def with_corner(corner):
+    return text(mesh(data=TRIANGLE.replace("3;0,1,2", "3;0,1," + corner)))
+
+
+def numbers():
+    """Numbers at and past the bounds of float, double and a 32-bit index, each alone."""
+    huge, tiny = "1" + "0" * 400, "0." + "0" * 400 + "1"
+    return {"number-nan.x": with_number("nan"),
+            "number-infinite.x": with_number("-inf"),
+            "number-past-float-range.x": with_number("1e39"),
+            "number-past-double-range.x": with_number(huge),
+            "number-past-double-range-scaled-down.x": with_number(huge + "e-2"),
+            "number-below-double-range-scaled-up.x": with_number(tiny + "e+900"),
+            "index-negative.x": with_corner("-1"),
+            "index-with-a-fraction.x": with_corner("2.5"),
+            "numbers-at-their-bounds.x": text(mesh(data="3; +2;0;0;, 1e-50;0;0;, -3.4e38;1;0;; "
+                                                   "1; 3;0,1,2.0;;"))}
+
+
+def structure():
+    """A '}' at the top level ends the data (what follows it is never read); a reference to no
+    material; compressed data without blocks; a count past the ceiling; a skipped binary object
+    holding an empty list."""
+    skipped_empty_list = (BIN + struct.pack("<HI", NAME, 5) + b"Extra" +
+                          struct.pack("<HHIHHI", 10, INTEGER_LIST, 0, 11, NAME, 4) + b"Mesh" +
+                          struct.pack("<HHII", 10, INTEGER_LIST, 1, 3) +
+                          struct.pack("<HI9f", FLOAT_LIST, 9, *[0.0] * 9) +
+                          struct.pack("<HI5IH", INTEGER_LIST, 5, 1, 3, 0, 1, 2, 11))
+    return {"stray-brace-ends-the-data.x": text(mesh() + "}\n") + with_corner("3")[16:],
+            "stray-brace-before-the-data.x": text("}\n" + mesh()),
+            "material-reference-unknown.x": text(mesh(" MeshMaterialList { 1; 1; 0;; { Red } }\n")),
+            "compressed-without-blocks.x": TZIP + struct.pack("<I", 16),
+            "count-past-the-ceiling.x": text("Mesh { 4000000000; }"),
+            "binary-skipped-object-with-an-empty-list.x": skipped_empty_list}
+
+
 def regressions():
     triangle_binary = to_binary(mesh(), 4)
     files = {
@@ -60,7 +101,7 @@ def regressions():
         struct.pack("<HHI", 10, FLOAT_LIST, 0x40000001) + b"\0" * 64,
         "integer-list-past-end.x": BIN + struct.pack("<HI", NAME, 4) + b"Mesh" +
         struct.pack("<HHII", 10, INTEGER_LIST, 3, 1),
-        "corner-index-off-by-one.x": text(mesh(data=TRIANGLE.replace("3;0,1,2", "3;0,1,3"))),
+        "corner-index-off-by-one.x": with_corner("3"),
         "material-index-off-by-one.x": text(mesh(" MeshMaterialList { 1; 1; 1;; Material "
                                                  "{ 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; "
                                                  "0.0;0.0;0.0;; } }\n")),
@@ -77,7 +118,7 @@ def regressions():
                                           + mesh(" MeshNormals { 1; 0.0;0.0;1.0;; 1; 3;0,0,0;; }\n"
                                                  " @ }\n")),
         "exporter-double-separators.x": text(mesh(data=TRIANGLE.replace(";,", ";;,"))),
-        "exporter-indefinite-number.x": text(mesh(data=TRIANGLE.replace("1.0;0.0;0.0", "-1.#IND00;0.0;0.0"))),
+        "exporter-indefinite-number.x": with_number("-1.#IND00"),
         "exporter-backslash-texture.x": text(mesh(" MeshMaterialList { 1; 1; 0;; Material { "
                                                   "1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; "
                                                   "TextureFilename { \"C:\\\\tex\\\\kabe.bmp\"; } } }\n")),
@@ -97,6 +138,8 @@ def regressions():
                                                            + ";\n3;0,1,2;;"))[16:], 32768),
     }
     files.update(lying_blocks())
+    files.update(numbers())
+    files.update(structure())
     return files
 
 

@@ -7,7 +7,7 @@
 //
 // The button matters to the figures: under Wine a window with a child window has its picture
 // clipped on the way to the screen, which costs every frame.
-#include "platform/win32/device_threads.h"
+#include "platform/d3d9/device_threads.h"
 #include "platform/win32/win32_window_layout.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The graphics the viewer draws with, in its own words. The core says what to draw; each
-// platform says how: src/platform/win32/ over Direct3D 9 (with D3DX 9 when it is installed,
-// our own mesh, texture and text code when not), src/platform/linux/ over OpenGL. Each verb
+// renderer says how: src/platform/d3d9/ over Direct3D 9 (with D3DX 9 when it is installed,
+// our own mesh, texture and text code when not), src/platform/gl/ over OpenGL. Each verb
 // sets all the state it relies on, or puts back what it changed, so what it draws does not
 // hang on which verbs came before it (tests/e2e/draw_orders); each platform keeps its API's
 // conventions (Direct3D's pixel centres, OpenGL's depth range) to itself. All calls come from the
@@ -16,6 +16,8 @@
 //   loadTexture / releaseTexture       an image file as a texture
 //   createQuadBuffer / drawScreenQuad / releaseQuadBuffer  a blended quad in screen pixels
 //   drawScreenText                     a text in the text font, in screen pixels
+//   drawScreenCaption                  a window control's caption, for a window system that
+//                                      draws its controls into the picture
 //
 // A failed draw is simply missing from its frame; only what the callers test returns a result.
 #pragma once
@@ -24,6 +26,7 @@
 #include "window/main_window.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -80,6 +83,9 @@ struct ScreenVertex {
 
 // Four corners in strip order: top left, top right, bottom left, bottom right.
 using ScreenQuad = std::array<ScreenVertex, 4>;
+
+// The corners of a quad's two triangles, in which many quads go into one triangle list.
+constexpr std::array<std::size_t, 6> quadTriangleCorners = {0, 1, 2, 2, 1, 3};
 
 // The quad over the rectangle in the colour, its texture stretched from (0, 0) to (right,
 // bottom).
@@ -169,3 +175,11 @@ void releaseQuadBuffer(QuadBufferHandle buffer);
 // Draws the code page 932 text in the text font with its top-left corner at (x, y), in the
 // colour (ARGB), left-aligned, each line feed starting a new line, tabs expanded, unclipped.
 void drawScreenText(int x, int y, const char* text, std::uint32_t color);
+
+// Draws the code page 932 caption centred in the rectangle, in the text font's face at the
+// character height (the em, as a window control's caption is sized), in the colour (ARGB).
+// Only a window system that draws its own controls into the picture calls it (the SDL one, in
+// drawWindowControls); the Direct3D renderer does not provide it, since its window system's
+// controls are child windows. A caption whose face cannot be opened is missing.
+void drawScreenCaption(const ClientArea& rectangle, int characterHeight, const char* caption,
+                       std::uint32_t color);

@@ -26,8 +26,23 @@ struct TextImage {
 // texels past the image are transparent.
 std::vector<std::uint32_t> textTexels(const TextImage& image, int textureWidth, int textureHeight);
 
+// A rectangle of a text image, in its pixels.
+struct TextArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Rectangles that hold every inked pixel of the image exactly once: in each band of rows with
+// ink, the runs of columns with ink, runs fewer than inkGap columns apart taken as one. Drawn
+// alone, they leave out the blank pixels between lines and words, which would blend nothing
+// and which a software rasteriser blends at full cost.
+std::vector<TextArea> inkedAreas(const TextImage& image);
+constexpr int inkGap = 6;
+
 // A text's texture and where it lies: the image's far corner is at (right, bottom) in texture
-// coordinates, since a texture may be larger than its image.
+// coordinates, since a texture may be larger than its image; inked are the image's inkedAreas.
 struct CachedText {
     TextureHandle texture = nullptr; // null for a text that covers no pixel
     int left = 0;
@@ -36,10 +51,12 @@ struct CachedText {
     int height = 0;
     float right = 1.0f;
     float bottom = 1.0f;
+    std::vector<TextArea> inked{};
 };
 
-// The quad that draws the cached text with its origin at (x, y) in the colour.
-ScreenQuad textQuad(const CachedText& text, int x, int y, std::uint32_t color);
+// The quads, one for each inked area, that draw the cached text with its origin at (x, y) in the
+// colour.
+std::vector<ScreenQuad> textQuads(const CachedText& text, int x, int y, std::uint32_t color);
 
 // The last few texts drawn; the least recently drawn one gives way to a new one.
 class TextCache {

@@ -4,6 +4,7 @@
 #include "scene/frame_steps.h"
 #include "scene/on_screen_text.h"
 #include "scene/scene_objects.h"
+#include "window/main_window.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ void composeFrame() {
 bool renderFrame() {
     beginFrame(clearColor);
     composeFrame();
+    drawWindowControls();
     return endFrame({viewerState.filterX, viewerState.filterY, viewerState.filterWidth,
                      viewerState.filterHeight});
 }

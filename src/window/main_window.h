@@ -33,5 +33,11 @@ void destroyMainWindow();
 // Deletes the button font and the background brush made by createMainWindow.
 void deleteWindowResources();
 
+// Draws the window's own controls into the picture about to be presented, through the
+// graphics verbs, so that a capture of their area shows them as on the screen: the SDL window
+// system's capture button. Nothing where the controls are child windows over the picture
+// (Windows).
+void drawWindowControls();
+
 // True while the main window is minimised: nobody sees it, so no frame needs drawing.
 bool mainWindowIsMinimised();

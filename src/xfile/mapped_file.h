@@ -1,6 +1,6 @@
 // A whole file mapped read-only into memory, so that the .x loader reads it in place: no copy,
 // no buffer the size of the file, and pages the system can drop again under pressure. Each
-// platform implements it (src/platform/linux/posix_mapped_file.cpp,
+// platform implements it (src/platform/sdl/posix_mapped_file.cpp,
 // src/platform/win32/win32_mapped_file.cpp); mapping touches no byte, so a huge file costs
 // nothing until it is read.
 #pragma once

@@ -14,9 +14,9 @@
 #include "xfile/x_readers.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
@@ -44,17 +44,16 @@ std::uint32_t colourByte(float channel) {
     return static_cast<std::uint32_t>(clamped * 255.0f + 0.5f);
 }
 
-bool sameName(const std::string& name, const char* wanted) {
-    const std::size_t length = std::strlen(wanted);
-    if (name.size() != length) {
-        return false;
-    }
-    for (std::size_t i = 0; i < length; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(wanted[i])) {
-            return false;
-        }
-    }
-    return true;
+// ASCII only, whatever the process's locale: type names are ASCII, and a byte of a name in
+// code page 932 never matches one.
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(const std::string& name, std::string_view wanted) {
+    return name.size() == wanted.size() &&
+           std::equal(name.begin(), name.end(), wanted.begin(),
+                      [](char a, char b) { return asciiLower(a) == asciiLower(b); });
 }
 
 template <typename Reader> class ObjectParser {

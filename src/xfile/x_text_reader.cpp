@@ -21,7 +21,7 @@ bool isSeparator(char c) {
 
 // Words are names and numbers alike: anything up to a blank or a structural character.
 bool endsWord(char c) {
-    return isBlank(c) || isSeparator(c) || std::strchr("{}<>\"", c) != nullptr;
+    return isBlank(c) || isSeparator(c) || c == '{' || c == '}' || c == '<' || c == '>' || c == '"';
 }
 
 bool startsNumber(char c) {

@@ -213,20 +213,16 @@ TEST_F(Capture, FailedWritesCreationsAndClosesLeaveNoPartialFile) {
         captureFilterArea();
     }
     writableBytes = SIZE_MAX;
-    creationFails = true;
-    captureFilterArea();
-    creationFails = false;
-    closesFail = true;
-    captureFilterArea();
-    closesFail = false;
-    areaNotKept = true;
-    captureFilterArea();
+    for (bool* fails : {&creationFails, &closesFail, &areaNotKept}) {
+        *fails = true;
+        captureFilterArea();
+        *fails = false;
+    }
     EXPECT_TRUE(files.empty()) << "an area the platform did not keep is never written black";
     EXPECT_TRUE(openFiles.empty());
     EXPECT_EQ(7, viewerState.captureCounter);
     EXPECT_EQ(7, failureSignals) << "every capture that wrote no file is signalled";
 
-    areaNotKept = false;
     grabFails = true;
     captureFilterArea();
     const Bytes& bmp = file(7);

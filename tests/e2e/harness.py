@@ -96,6 +96,12 @@ class Image:
         return Image(w, h, out)
 
 
+def whole_bmp(path):
+    with open(path, "rb") as f:
+        head = f.read(6)
+    return len(head) == 6 and struct.unpack_from("<I", head, 2)[0] == os.path.getsize(path)
+
+
 def read_bmp(path):
     """(file size field, width, height, Image) of a 24-bit bottom-up BMP."""
     with open(path, "rb") as f:
@@ -503,8 +509,9 @@ class Session:
         returns the one new capture's BMP fields."""
         before = set(self.captures())
 
-        def written():
-            return set(self.captures()) - before
+        def written():  # new files as long as their headers say: the viewer may be writing
+            return {n for n in set(self.captures()) - before
+                    if whole_bmp(self.path(CAPTURE_FOLDER, n))}
         if press:
             press(self)
             new = self.wait(written, 20, "no capture written")

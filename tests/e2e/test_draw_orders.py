@@ -8,7 +8,7 @@ import harness
 
 
 class DrawOrders(unittest.TestCase):
-    @harness.also_without_d3dx  # the meshes and the text are our own code then
+    @harness.also_without_d3dx  # the meshes, quads and texts of the code that stands in for D3DX
     def test_orders_give_the_same_picture(self):
         viewer = os.path.abspath(harness.options.exe)
         session = harness.Session(self, exe=os.path.join(

@@ -12,7 +12,6 @@
 #include "xfile/mszip_writer.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -39,13 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         data = reinterpret_cast<const std::uint8_t*>(packed.data());
         size = packed.size();
     }
-    XMesh mesh;
-    std::string error;
-    const bool read = parseXFile(data, size, mesh, error);
-    const bool holds = read ? mesh_check::meshFault(mesh).empty()
-                            : mesh_check::startsWithPlace(error) && mesh.vertices.empty() &&
-                                  mesh.indices.empty() && mesh.materials.empty();
-    if (!holds) {
+    if (!mesh_check::outcomeFault(mesh_check::parse(data, size)).empty()) {
         std::abort();
     }
     return 0;

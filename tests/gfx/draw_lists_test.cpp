@@ -84,3 +84,22 @@ TEST(TextCache, CoverageBecomesTheAlphaOfWhiteTexelsInAWiderTexture) {
     EXPECT_EQ(textTexels(image, 4, 2),
               (std::vector<std::uint32_t>{0x00FFFFFF, 0xFFFFFFFF, 0, 0, 0, 0, 0, 0}));
 }
+
+// Bands of inked rows, split into runs where inkGap blank columns or more lie between; each
+// run's quad reads its own texels of a texture wider than the image.
+TEST(TextCache, OnlyTheInkedRunsAreDrawnEachFromItsOwnTexels) {
+    TextImage image{3, 4, 12, 4, std::vector<std::uint8_t>(48, 0)};
+    for (const auto& [column, row] : {std::pair{0, 0}, {2, 0}, {9, 0}, {1, 1}, {5, 3}}) {
+        image.coverage[row * 12 + column] = 0x80;
+    }
+    CachedText text{nullptr, 3, 4, 12, 4, 0.75f, 1.0f, inkedAreas(image)};
+    std::vector<std::vector<int>> areas;
+    for (const TextArea& area : text.inked) {
+        areas.push_back({area.x, area.y, area.width, area.height});
+    }
+    EXPECT_EQ(areas, (std::vector<std::vector<int>>{{0, 0, 3, 2}, {9, 0, 1, 2}, {5, 3, 1, 1}}));
+    const ScreenQuad quad = textQuads(text, 100, 200, 0xFFC8C8C8)[1];
+    EXPECT_EQ((std::vector<float>{quad[0].x, quad[0].y, quad[0].u, quad[0].v, quad[3].x, quad[3].y,
+                                  quad[3].u, quad[3].v}),
+              (std::vector<float>{112, 204, 0.5625f, 0, 113, 206, 0.625f, 0.5f}));
+}

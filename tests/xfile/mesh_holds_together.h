@@ -5,8 +5,8 @@
 #include "gfx/mesh_check.h"
 #include "xfile/x_mesh.h"
 
-#include <cctype>
 #include <cmath>
+#include <regex>
 #include <string>
 
 namespace mesh_check {
@@ -43,16 +43,40 @@ inline std::string meshFault(const XMesh& mesh) {
 
 // A refusal names its place first: "line 3: ...", "byte 40: ...", "inflated data, line 2: ...".
 inline bool startsWithPlace(const std::string& error) {
-    const std::string inflated = "inflated data, ";
-    const std::size_t from = error.rfind(inflated, 0) == 0 ? inflated.size() : 0;
-    for (const std::string unit : {"line ", "byte "}) {
-        const std::size_t digit = from + unit.size();
-        if (error.compare(from, unit.size(), unit) == 0 && digit < error.size() &&
-            std::isdigit(static_cast<unsigned char>(error[digit]))) {
-            return true;
-        }
+    static const std::regex place("^(inflated data, )?(line|byte) [0-9]");
+    return std::regex_search(error, place);
+}
+
+// What the loader gave for one input.
+struct Parsed {
+    bool read;
+    XMesh mesh;
+    std::string error;
+};
+
+inline Parsed parse(const std::uint8_t* data, std::size_t size) {
+    Parsed parsed{};
+    parsed.read = parseXFile(data, size, parsed.mesh, parsed.error);
+    return parsed;
+}
+
+inline Parsed parse(const std::string& file) {
+    return parse(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+}
+
+// Why the outcome is not one the loader may give, or "" when it is: a mesh that holds together,
+// or a refusal that names its place first and leaves no mesh.
+inline std::string outcomeFault(const Parsed& parsed) {
+    const XMesh& mesh = parsed.mesh;
+    if (parsed.read) {
+        return mesh_check::meshFault(mesh);
     }
-    return false;
+    if (!startsWithPlace(parsed.error)) {
+        return "a refusal without its place";
+    }
+    return mesh.vertices.empty() && mesh.indices.empty() && mesh.materials.empty()
+               ? ""
+               : "a refusal that left a mesh";
 }
 
 } // namespace mesh_check

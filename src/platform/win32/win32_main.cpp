@@ -1,13 +1,10 @@
 // Windows process entry: start-up, the message loop, shutdown. Whenever the queue is empty one
 // frame runs; WM_QUIT ends the loop and its wParam becomes the exit code, once the scene and
 // the graphics are released. A start-up that cannot make the graphics ends the process with
-// exit code 1 and one line on standard error (a console, or Wine's terminal) saying why. Before the
-// process ends, the threads that the device started get a moment to end on their own (see
-// device_threads.h).
+// exit code 1 and one line on standard error (a console, or Wine's terminal) saying why.
 
 #include "app/app.h"
 #include "app/startup_failure.h"
-#include "platform/win32/device_threads.h"
 
 #include <windows.h>
 
@@ -16,7 +13,6 @@
 namespace {
 
 constexpr UINT startUpFailed = 1;
-constexpr DWORD deviceThreadsEndWithin = 1000; // milliseconds
 
 // Dispatches every waiting message and runs a frame when none is left; returns the exit code
 // carried by WM_QUIT.
@@ -40,11 +36,9 @@ UINT runMessageLoop() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!startUp()) {
         std::fprintf(stderr, "viewer: cannot start: %s\n", startUpFailureReason().c_str());
-        waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
         ExitProcess(startUpFailed);
     }
     const UINT exitCode = runMessageLoop();
     releaseScene();
-    waitForRememberedThreadsToEnd(deviceThreadsEndWithin);
     ExitProcess(exitCode);
 }
