@@ -448,12 +448,13 @@ class Session:
         finally:
             self.key_up(keys)
 
-    def hold_until(self, keys, condition, timeout=30):
+    def hold_until(self, keys, condition, timeout=30, focus=True):
         """Holds the keys down until the condition holds, and returns its result: for a
         change that may go on past the condition (a value that stops at its limit, a file
         written), since the keys stay down while the condition is checked. A place between
-        two limits is found by reach()."""
-        self.focus()
+        two limits is found by reach(). focus=False presses them at once, as hold() does."""
+        if focus:
+            self.focus()
         self.key_down(keys)
         try:
             return self.wait(condition, timeout, "holding %s never got there" % keys)
