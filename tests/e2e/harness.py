@@ -321,12 +321,10 @@ class Session:
         with open(self.output_path, errors="replace") as f:
             return f.read()
 
-    def viewer_pid(self):
-        """The process that runs the viewer itself (under Wine, not the wine launcher)."""
-        pids = self.processes(os.path.basename(self.exe))
-        if not pids:
-            raise RuntimeError("no process runs " + self.exe)
-        return pids[0]
+    def maps(self):
+        """The viewer's memory map, of the process its window names (under Wine, the one
+        running the .exe, not the wine launcher)."""
+        return proc_file(int(run(["xdotool", "getwindowpid", str(self.window)], self.env)), "maps")
 
     def start(self, search=None, steady=True, args=()):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
@@ -341,7 +339,7 @@ class Session:
         if not steady:
             return self
         self.wait_for_steady_picture()
-        loaded = self.wine and b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
+        loaded = self.wine and b"d3dx9_43.dll" in self.maps().lower()
         if self.wine and loaded != self.d3dx:
             raise AssertionError("d3dx9_43.dll is %sloaded" % ("not " if self.d3dx else ""))
         return self
