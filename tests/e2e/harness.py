@@ -198,10 +198,11 @@ def probe_exe():
 class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
-    def __init__(self, test, scene=None, exe=None, env=None, d3dx=None):
+    def __init__(self, test, scene=None, exe=None, env=None, d3dx=None, change=None):
         """test: the unittest case whose end closes the session, or None for a session used
-        in a with statement. env: variables to add to the program's environment. d3dx: whether
-        Wine offers its D3DX (by default unless E2E_NO_D3DX=1)."""
+        in a with statement. change(folder) changes the copy of the scene. env: variables to
+        add to the program's environment. d3dx: whether Wine offers its D3DX (by default
+        unless E2E_NO_D3DX=1)."""
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
@@ -209,6 +210,8 @@ class Session:
             test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
+        if change:
+            change(self.workdir)
         self.proc = self.window = self.x = None
         self.released_at = {}  # key: the frame count when it went up
         self.output_path = os.path.join(self.root, "output.txt")
@@ -539,17 +542,6 @@ class Session:
         self.xvfb.wait()
         if os.environ.get("E2E_KEEP") != "1":
             shutil.rmtree(self.root, ignore_errors=True)
-
-
-def scene_copy(test, change=None):
-    """A copy of the demo scene, changed by change(folder), removed when the case ends."""
-    root = tempfile.mkdtemp(prefix="viewer-scene-")
-    test.addCleanup(shutil.rmtree, root, True)
-    folder = os.path.join(root, "scene")
-    shutil.copytree(options.scene, folder)
-    if change:
-        change(folder)
-    return folder
 
 
 def run_cases(tools, argv):

@@ -45,7 +45,7 @@ class DamagedScenes(unittest.TestCase):
     def run_viewer(self, damage, wall=True, model=True):
         """The picture of the damaged scene, after a capture and a quit with 0, with the wall
         and the model drawn or missing as said."""
-        s = harness.Session(self, harness.scene_copy(self, damage)).start()
+        s = harness.Session(self, change=damage).start()
         picture = s.picture()
         self.assertEqual(50, s.capture()[1])
         self.assertEqual(0, s.quit())

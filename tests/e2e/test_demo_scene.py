@@ -113,10 +113,14 @@ class DemoScene(unittest.TestCase):
         image = s.capture()[3]  # read_bmp checks its header against the file
         self.assertEqual(image.rgb, s.picture(20, 20, 50, 50).rgb, "the screen under the filter")
 
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "wb") as f:
+            f.write(b"earlier")
         x, y, w, h = BUTTON
         s.click(x - 2, y + h // 2)
         s.capture(lambda s: s.click(x + 1, y + 1))
-        self.assertEqual(["0.bmp", "1.bmp"], s.captures(), "a click beside the button is none")
+        self.assertEqual(["0.bmp", "1.bmp", "2.bmp"], s.captures(), "a click beside is none")
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "rb") as f:
+            self.assertEqual(b"earlier", f.read(), "a file there is kept, its number skipped")
 
         def brightness():  # of the body, which nothing has moved
             picture = s.picture()
@@ -176,7 +180,7 @@ class DemoScene(unittest.TestCase):
                                                     "tools", "make_demo_scene.py"),
                             "--out", folder, "--triangles", "200000"], check=True,
                            stdout=subprocess.DEVNULL)
-        s = harness.Session(self, harness.scene_copy(self, heavy_model)).start()
+        s = harness.Session(self, change=heavy_model).start()
         picture = s.picture()
         nose, fins = where(picture, is_nose_red), where(picture, is_fin_blue)
         self.assertGreater(min(len(nose), len(fins)), 100, "past vertex 65,535: nose and fins")

@@ -52,8 +52,9 @@ class Desktop(unittest.TestCase):
 
     @harness.also_without_d3dx
     def test_lost_device_is_reset_nothing_moves_while_lost_and_escape_ends_it(self):
-        scene = harness.scene_copy(self, with_lost_device_copy)
-        s = harness.Session(self, exe=os.path.join(scene, "viewer_lost.exe")).start()
+        s = harness.Session(self, change=with_lost_device_copy)
+        s.exe = s.path("viewer_lost.exe")
+        s.start()
         log = s.path("lost-device.log")
 
         def logged(text):
@@ -108,8 +109,7 @@ class Desktop(unittest.TestCase):
         installed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout
         for lang in ["C.UTF-8"] + (["en_US.UTF-8"] if "en_US.utf8" in installed else []):
             with self.subTest(lang=lang), harness.Session(
-                    None, harness.scene_copy(self, plain_scene),
-                    env={"LANG": lang, "LC_ALL": lang}) as s:
+                    None, change=plain_scene, env={"LANG": lang, "LC_ALL": lang}) as s:
                 # Wine also gives X the title in the locale's own encoding (WM_NAME), where
                 # Japanese may not be written; its UTF-8 form must be the title itself, which
                 # a title read as code page 1252 is not.

@@ -96,10 +96,9 @@ class NativeViewer(unittest.TestCase):
     def test_texts_are_drawn_in_a_mincho_face_when_it_is_the_only_japanese_font(self):
         mincho = "/usr/share/fonts/opentype/ipafont-mincho"
         self.assertTrue(os.path.isdir(mincho), "fonts-ipafont-mincho is not installed")
-        scene = harness.scene_copy(self, plain_scene)
-        gothic = harness.Session(self, scene).start()
-        s = harness.Session(self, scene, env={"FONTCONFIG_FILE": font_config(self, mincho)})
-        s.start()
+        gothic = harness.Session(self, change=plain_scene).start()
+        s = harness.Session(self, change=plain_scene,
+                            env={"FONTCONFIG_FILE": font_config(self, mincho)}).start()
         faces = set(re.findall(rb"/(ipa\w*\.ttf)", s.maps()))
         self.assertTrue(faces and all(face.startswith(b"ipam") for face in faces), faces)
         help_area = (49, 431, 292, 113), CLEAR
@@ -122,8 +121,8 @@ class NativeViewer(unittest.TestCase):
             return lambda folder: (plain_scene(folder), harness.write_bmp(
                 os.path.join(folder, harness.FILTER_IMAGE), width, 64, row))
         area = (20, 20, 50, 50)
-        small = harness.Session(self, harness.scene_copy(self, filter_image(2000))).start()
-        wide = harness.Session(self, harness.scene_copy(self, filter_image(20000))).start()
+        small = harness.Session(self, change=filter_image(2000)).start()
+        wide = harness.Session(self, change=filter_image(20000)).start()
         self.assertLess(differing(wide.picture(*area), small.picture(*area).pixel, 12), 50)
 
     def test_files_that_are_not_regular_files_count_as_missing(self):
@@ -141,7 +140,7 @@ class NativeViewer(unittest.TestCase):
             with self.assertRaises(OSError, msg="no reader holds %s open" % fifo) as opened:
                 os.close(os.open(s.path(fifo), os.O_WRONLY | os.O_NONBLOCK))
             self.assertEqual(errno.ENXIO, opened.exception.errno)
-        missing = harness.Session(self, harness.scene_copy(self, remove(*names))).start()
+        missing = harness.Session(self, change=remove(*names)).start()
         self.assertEqual(missing.picture().rgb, s.picture().rgb)
         self.assertEqual(0, s.quit())
 

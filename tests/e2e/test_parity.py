@@ -68,8 +68,8 @@ def assert_captures_close(test, what, a, b):
     test.assertLessEqual(max(differences(what, a, b)[0]), CAPTURE_TOLERANCE)
 
 
-def picture_and_capture(test, scene=None, exe=None, d3dx=None):
-    s = harness.Session(test, scene, exe, d3dx=d3dx).start()
+def picture_and_capture(test, exe=None, d3dx=None, change=None):
+    s = harness.Session(test, exe=exe, d3dx=d3dx, change=change).start()
     return s.picture(), s.capture()[3]
 
 
@@ -103,9 +103,8 @@ class SameSceneBothBuilds(unittest.TestCase):
         assert_band_close(self, "demo scene band", native, wine, 0.005)
 
     def test_captures_under_a_one_colour_filter(self):
-        scene = harness.scene_copy(self, one_colour_filter_scene)
-        _, native = picture_and_capture(self, scene)
-        _, wine = picture_and_capture(self, scene, harness.options.wine)
+        _, native = picture_and_capture(self, change=one_colour_filter_scene)
+        _, wine = picture_and_capture(self, harness.options.wine, change=one_colour_filter_scene)
         assert_captures_close(self, "one-colour filter capture", native, wine)
 
 
@@ -123,10 +122,9 @@ class WithAndWithoutD3dx(unittest.TestCase):
         assert_captures_close(self, "demo filter capture", with_capture, without_capture)
 
     def test_parts_under_nested_frames_that_d3dx_merges_past_its_vertices(self):
-        scene = harness.scene_copy(self, rocket_in_frames)
         pictures = []
         for d3dx in (True, False):
-            s = harness.Session(self, scene, d3dx=d3dx).start()
+            s = harness.Session(self, d3dx=d3dx, change=rocket_in_frames).start()
             pictures.append(s.picture())
             self.assertEqual(0, s.quit())
         for part in (is_body_white, is_fin_blue, is_nose_red):
