@@ -76,25 +76,24 @@ class DebPackage(unittest.TestCase):
         home = os.path.join(self.work, "home")
         program, *args = self.entry["Exec"].split()
         command = os.path.join(self.root, "usr/bin", program)
-        with harness.Session(None, scene, os.path.join(build, "viewer")) as built:
-            expected = built.start().picture()
-            self.assertEqual(built.quit(), 0)
-        with harness.Session(None, None, command, env={"HOME": home}) as installed:
-            picture = installed.start(args=args).picture()
-            differences = [abs(x - y) for x, y in zip(picture.rgb, expected.rgb)]
-            self.assertLess(sum(differences) / len(differences), 0.5, "mean difference")
-            copy = os.path.join(home, "Pictures", "ビューア")  # no pictures folder configured
-            shipped = os.path.join(self.root, "usr/share/viewer/demo")
-            self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(shipped)))
+        built = harness.Session(self, scene, os.path.join(build, "viewer"))
+        expected = built.start().picture()
+        self.assertEqual(built.quit(), 0)
+        installed = harness.Session(self, None, command, env={"HOME": home})
+        picture = installed.start(args=args).picture()
+        differences = [abs(x - y) for x, y in zip(picture.rgb, expected.rgb)]
+        self.assertLess(sum(differences) / len(differences), 0.5, "mean difference")
+        copy = os.path.join(home, "Pictures", "ビューア")  # no pictures folder configured
+        shipped = os.path.join(self.root, "usr/share/viewer/demo")
+        self.assertEqual(sorted(os.listdir(copy)), sorted(os.listdir(shipped)))
 
-            captures = os.path.join(copy, harness.CAPTURE_FOLDER)
-            installed.hold_until("Return",
-                                 lambda: os.path.isdir(captures) and os.listdir(captures))
-            window = harness.run(["xprop", "-id", str(installed.window), "WM_CLASS",
-                                  "_NET_WM_ICON"], installed.env).decode()
-            self.assertIn('"%s"' % self.entry["StartupWMClass"], window)
-            self.assertIn("Icon (64 x 64)", window)  # the icon's artwork at its own size
-            self.assertEqual(installed.quit(), 0)
+        captures = os.path.join(copy, harness.CAPTURE_FOLDER)
+        installed.hold_until("Return", lambda: os.path.isdir(captures) and os.listdir(captures))
+        window = harness.run(["xprop", "-id", str(installed.window), "WM_CLASS", "_NET_WM_ICON"],
+                             installed.env).decode()
+        self.assertIn('"%s"' % self.entry["StartupWMClass"], window)
+        self.assertIn("Icon (64 x 64)", window)  # the icon's artwork at its own size
+        self.assertEqual(installed.quit(), 0)
 
 
 if __name__ == "__main__":
