@@ -103,18 +103,12 @@ def whole_bmp(path):
 
 
 def read_bmp(path):
-    """(file size field, width, height, Image) of a 24-bit bottom-up BMP."""
+    """(file size field, width, height, Image) of a 24-bit BMP, its pixels read by ImageMagick."""
     with open(path, "rb") as f:
-        data = f.read()
-    magic, size, offset = struct.unpack_from("<2sI4xI", data)
-    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
-    assert magic == b"BM" and bits == 24 and size == len(data), path
-    stride = (width * 3 + 3) & ~3
-    rgb = bytearray()
-    for row in reversed(range(height)):
-        line = bytearray(data[offset + row * stride:offset + row * stride + width * 3])
-        line[0::3], line[2::3] = line[2::3], line[0::3]  # blue green red to red green blue
-        rgb += line
+        magic, size, width, height, _, bits = struct.unpack("<2sI12xiiHH", f.read(30))
+    assert magic == b"BM" and bits == 24 and size == os.path.getsize(path), path
+    rgb = subprocess.run(["convert", "bmp:" + path, "-depth", "8", "rgb:-"], check=True,
+                         stdout=subprocess.PIPE).stdout
     return size, width, height, Image(width, height, rgb)
 
 
@@ -199,15 +193,13 @@ class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
     def __init__(self, test, scene=None, exe=None, env=None, d3dx=None, change=None):
-        """test: the unittest case whose end closes the session, or None for a session used
-        in a with statement. change(folder) changes the copy of the scene. env: variables to
-        add to the program's environment. d3dx: whether Wine offers its D3DX (by default
-        unless E2E_NO_D3DX=1)."""
+        """test: the unittest case whose end closes the session. change(folder) changes the
+        copy of the scene. env: variables to add to the program's environment. d3dx: whether
+        Wine offers its D3DX (by default unless E2E_NO_D3DX=1)."""
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
-        if test is not None:
-            test.addCleanup(self.close)
+        test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
         if change:
@@ -221,12 +213,6 @@ class Session:
             self.prefix = os.path.join(self.root, "prefix")
             self.d3dx = not NO_D3DX if d3dx is None else d3dx
             self._set_up_wine_session(env or {})
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
 
     def _start_display(self):
         """A new Xvfb server on a display number it chooses itself, so that parallel runs
@@ -377,7 +363,7 @@ class Session:
         same = []  # (frame count, picture) of the screenshots equal to the last one
 
         def steady():
-            frames, picture = self.frames(), self.picture().rgb
+            frames, picture = self.x.count(), self.picture().rgb
             if same and same[-1][1] != picture:
                 same.clear()
             same.append((frames, picture))
@@ -406,14 +392,10 @@ class Session:
     def xdo(self, *args):
         run(["xdotool"] + [str(a) for a in args], self.env)
 
-    def frames(self):
-        """How many frames the viewer has presented since its window appeared."""
-        return self.x.count()
-
     def wait_frames(self, count):
         """Waits until count more frames have been presented (a minute at most)."""
-        target = self.frames() + count
-        self.wait(lambda: self.frames() >= target, 60, "not %d frames presented" % count,
+        target = self.x.count() + count
+        self.wait(lambda: self.x.count() >= target, 60, "not %d frames presented" % count,
                   lambda: self.x.wait_for_events(0.5))
 
     def key_down(self, keys):
@@ -421,7 +403,7 @@ class Session:
         have been presented since it was last released."""
         for key in keys.split():
             if key in self.released_at:
-                behind = self.released_at[key] + RELEASE_FRAMES - self.frames()
+                behind = self.released_at[key] + RELEASE_FRAMES - self.x.count()
                 if behind > 0:
                     self.wait_frames(behind)
             self.x.key(key, True)
@@ -429,7 +411,7 @@ class Session:
     def key_up(self, keys):
         for key in keys.split():
             self.x.key(key, False)
-        self.released_at.update(dict.fromkeys(keys.split(), self.frames()))
+        self.released_at.update(dict.fromkeys(keys.split(), self.x.count()))
 
     def hold(self, keys, frames=HOLD_FRAMES, focus=True):
         """Holds keys down until at least frames frames have polled them down, whatever the
@@ -525,10 +507,6 @@ class Session:
     def quit(self):
         """Holds Escape until the program has ended; returns its exit code."""
         self.hold_until("Escape", lambda: self.proc.poll() is not None)
-        return self.proc.returncode
-
-    def wait_exit(self, timeout=30):
-        self.proc.wait(timeout)
         return self.proc.returncode
 
     def close(self):

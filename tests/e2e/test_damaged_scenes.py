@@ -77,7 +77,7 @@ class DamagedScenes(unittest.TestCase):
         harness.run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v", "renderer",
                      "/t", "REG_SZ", "/d", "no3d", "/f"], s.env)
         s.proc = s.launch([s.exe])
-        self.assertEqual(1, s.wait_exit(90))
+        self.assertEqual(1, s.proc.wait(90))
 
 
 if __name__ == "__main__":

@@ -144,7 +144,7 @@ class DemoScene(unittest.TestCase):
                 else:
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
         s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
-        self.assertEqual(0, s.wait_exit())
+        self.assertEqual(0, s.proc.wait(30))
 
     def test_keys_typed_into_another_window_do_nothing_and_released_there_stop_acting(self):
         s = harness.Session(self).start()

@@ -184,7 +184,7 @@ class NativeViewer(unittest.TestCase):
         message = s.wait(message_window, 60, "no message window")
         self.assertIsNone(s.proc.poll(), "waits for the message window to be closed")
         s.x.close_window(message)
-        self.assertEqual(1, s.wait_exit())
+        self.assertEqual(1, s.proc.wait(30))
         lines = s.output().splitlines()
         self.assertEqual(1, len(lines), lines)
         self.assertIn("install fonts-ipafont-gothic", lines[0])
