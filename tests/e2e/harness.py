@@ -132,12 +132,6 @@ def proc_file(pid, name):
         return b""
 
 
-def processes():
-    """(pid, program) of every process, the program's path written with / for \\."""
-    return [(int(pid), proc_file(int(pid), "cmdline").split(b"\0")[0].replace(b"\\", b"/"))
-            for pid in os.listdir("/proc") if pid.isdigit()]
-
-
 def run(args, env, timeout=30):
     return subprocess.run(args, env=env, timeout=timeout, stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
@@ -242,13 +236,13 @@ class Session:
         for attempt in range(1, WINE_SESSION_ATTEMPTS + 1):
             shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
             self.env = dict(wine_env(self.prefix, self.display, self.d3dx), **env)
-            problem = self._wine_session_problem()
-            if problem is None:
-                return
-            print("harness: the Wine session on display %s did not come up (%s); "
-                  "setting it up anew (attempt %d of %d)" % (
-                      self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
-                  file=sys.stderr, flush=True)
+            try:
+                return self._check_wine_session()
+            except (AssertionError, subprocess.TimeoutExpired) as problem:
+                    print("harness: the Wine session on display %s did not come up (%s); "
+                      "setting it up anew (attempt %d of %d)" % (
+                          self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
+                      file=sys.stderr, flush=True)
             subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
             shutil.rmtree(self.prefix, ignore_errors=True)
             self.x.close()
@@ -257,42 +251,32 @@ class Session:
             self.display = self._start_display()
         raise RuntimeError("no Wine session came up in %d attempts" % WINE_SESSION_ATTEMPTS)
 
-    def _wine_session_problem(self):
-        """What is wrong with the session's Wine, or None: the server kept running (so that
-        what is checked here is what the viewer gets), the start-up done, the desktop
-        process running and a Direct3D 9 object made by a probe."""
+    def _check_wine_session(self):
+        """Fails unless the session's Wine is up: the server kept running (so that what is
+        checked here is what the viewer gets), a Direct3D 9 object made by a probe, the
+        start-up done and the desktop process running."""
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         log = os.path.join(self.root, "session-check.txt")
         # Into a file, not a pipe: the server and the desktop process it starts keep their
         # output open for as long as they run.
         with open(log, "ab") as output:
-            try:
-                code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
-                                      stdin=subprocess.DEVNULL, stdout=output, stderr=output,
-                                      timeout=120).returncode
-            except subprocess.TimeoutExpired:
-                return "the Direct3D 9 probe did not end within 120 s"
-        if code != 0:
-            with open(log, errors="replace") as f:
-                said = f.read().strip().splitlines()
-            return "the Direct3D 9 probe ended with %d%s" % (
-                code, ": " + said[-1] if said else "")
-        deadline = time.monotonic() + 60
-        while self.processes("wineboot.exe"):
-            if time.monotonic() > deadline:
-                return "wineboot still running after 60 s"
-            time.sleep(0.1)
-        if not self.processes("explorer.exe"):
-            return "no explorer.exe, the desktop process"
-        return None
+            code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                                  timeout=120).returncode
+        with open(log, errors="replace") as f:
+            assert code == 0, "the Direct3D 9 probe ended with %d: %s" % (code, f.read()[-200:])
+        self.wait(lambda: not self.processes("wineboot.exe"), 60, "wineboot still running")
+        assert self.processes("explorer.exe"), "no explorer.exe, the desktop process"
 
     def processes(self, name):
         """The processes on this session's display (no other session has it) that run the
-        program name."""
+        program name, its path written with / or \\."""
         display = ("DISPLAY=" + self.display).encode()
-        return [pid for pid, program in processes() if os.path.basename(program).lower() ==
-                name.lower().encode() and display in proc_file(pid, "environ").split(b"\0")]
+        pids = [int(pid) for pid in os.listdir("/proc") if pid.isdigit()]
+        return [pid for pid in pids if display in proc_file(pid, "environ").split(b"\0") and
+                proc_file(pid, "cmdline").split(b"\0")[0].replace(b"\\", b"/").lower()
+                .endswith(b"/" + name.encode())]
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
