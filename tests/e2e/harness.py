@@ -239,9 +239,8 @@ class Session:
             try:
                 return self._check_wine_session()
             except (AssertionError, subprocess.TimeoutExpired) as problem:
-                    print("harness: the Wine session on display %s did not come up (%s); "
-                      "setting it up anew (attempt %d of %d)" % (
-                          self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
+                    print("harness: the Wine session on display %s did not come up in attempt %d "
+                      "of %d: %s" % (self.display, attempt, WINE_SESSION_ATTEMPTS, problem),
                       file=sys.stderr, flush=True)
             subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
             shutil.rmtree(self.prefix, ignore_errors=True)
