@@ -4,7 +4,8 @@
 #   scripts/install-deps.sh native  SDL2, libepoxy, FreeType, fontconfig, stb, zlib, Mesa, font,
 #                                   librsvg2-bin (draws the window's icon from its artwork), and
 #                                   GoogleTest and Python for the tests its build tree holds
-#   scripts/install-deps.sh cross   MinGW-w64 and its zlib, for the Windows viewer
+#   scripts/install-deps.sh cross   MinGW-w64 and its zlib, for the Windows viewer, and icoutils
+#                                   (wrestool reads the executable's manifest)
 #   scripts/install-deps.sh unit    GoogleTest, zlib (to write compressed test files), clang (to
 #                                   fuzz the .x loader), lintian, appstream, desktop-file-utils
 #                                   and man-db (to check the .deb)
@@ -23,7 +24,7 @@ set -euo pipefail
 cxx_packages=(cmake make g++ pkg-config zlib1g-dev)
 native_packages=(pkg-config libsdl2-dev libx11-dev libepoxy-dev libfreetype-dev libfontconfig-dev
     libstb-dev zlib1g-dev libgl1-mesa-dri fonts-ipafont-gothic librsvg2-bin libgtest-dev python3)
-cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev)
+cross_packages=(g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev icoutils)
 unit_packages=(libgtest-dev zlib1g-dev clang desktop-file-utils lintian appstream man-db)
 wine_packages=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxdamage1 libxtst6
     locales fonts-ipafont-gothic libgl1-mesa-dri python3)
@@ -40,6 +41,7 @@ declare -A probes=(
     [zlib1g-dev]=pc:zlib [libgl1-mesa-dri]=- [fonts-ipafont-gothic]=font:ja
     [librsvg2-bin]=cmd:rsvg-convert
     [g++-mingw-w64-x86-64]=cmd:x86_64-w64-mingw32-g++ [mingw-w64-x86-64-dev]=- [libz-mingw-w64-dev]=-
+    [icoutils]=cmd:wrestool
     [libgtest-dev]=pc:gtest [clang]=cmd:clang [desktop-file-utils]=cmd:desktop-file-validate
     [lintian]=cmd:lintian [appstream]=cmd:appstreamcli [man-db]=cmd:man
     [wine]=cmd:wine [wine64]=- [xvfb]=cmd:Xvfb [xdotool]=cmd:xdotool [x11-utils]=cmd:xwininfo

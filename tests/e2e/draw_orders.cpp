@@ -20,8 +20,11 @@
 #include <SDL.h>
 #endif
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
-#include <memory>
+#include <functional>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -47,6 +50,8 @@ void takeWindowMessages() {
 #endif
 }
 
+// The pieces: the light, the camera, the model in the left half, the quad and the text in the
+// right one.
 void light() {
     DirectionalLight light{};
     light.diffuse = {0.6f, 0.5f, 0.4f, 1.0f};
@@ -65,18 +70,6 @@ void camera() {
     setProjectionMatrix(projection);
 }
 
-// The model in the left half, the quad and the text in the right one.
-void mesh() {
-    model.draw({-1.6f, -0.5f, 0.0f}, {0.3f, 0.5f, 0.0f});
-}
-void filter() {
-    quad->setColor(0xB0FF8040);
-    quad->draw(380.0f, 300.0f, 150.0f, 120.0f);
-}
-void text() {
-    drawScreenText(360, 40, "順番\torder 0123", 0xFFFF4020);
-}
-
 // More texts in one frame than a platform keeps textures for, so that some are released, and
 // made again, within the frame; top down or bottom up, each shows its own in its own place.
 constexpr int textCount = 20;
@@ -85,18 +78,21 @@ void oneOfManyTexts(int i) {
     std::snprintf(line, sizeof line, "文字 %02d", i);
     drawScreenText(330 + 140 * (i / 10), 80 + 20 * (i % 10), line, 0xFF20FF40);
 }
-void manyTextsDown() {
+
+using Step = void (*)();
+const Step mesh = [] { model.draw({-1.6f, -0.5f, 0.0f}, {0.3f, 0.5f, 0.0f}); };
+const Step filter = [] { quad->draw(380.0f, 300.0f, 150.0f, 120.0f); };
+const Step text = [] { drawScreenText(360, 40, "順番\torder 0123", 0xFFFF4020); };
+const Step manyTextsDown = [] {
     for (int i = 0; i < textCount; ++i) {
         oneOfManyTexts(i);
     }
-}
-void manyTextsUp() {
+};
+const Step manyTextsUp = [] {
     for (int i = textCount - 1; i >= 0; --i) {
         oneOfManyTexts(i);
     }
-}
-
-using Step = void (*)();
+};
 const std::vector<std::vector<Step>> orders = {
     {light, camera, mesh, filter, text, manyTextsDown}, // the frame's own
     {text, manyTextsUp, filter, light, camera, mesh},
@@ -120,15 +116,14 @@ std::vector<std::uint8_t> presentAndGrab(const std::vector<Step>& order) {
     return rows;
 }
 
-// Whether some pixel of the rectangle (top-down) is not the clear colour.
-bool drawnIn(const std::vector<std::uint8_t>& rows, int left, int top, int right, int bottom) {
-    const std::size_t stride = paddedRowLength(width);
-    for (int y = top; y < bottom; ++y) {
-        const std::uint8_t* row = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
-        for (int x = left; x < right; ++x) {
-            const std::uint8_t* bgr = row + 3 * x;
-            if (bgr[0] != (clearColor & 0xFF) || bgr[1] != ((clearColor >> 8) & 0xFF) ||
-                bgr[2] != ((clearColor >> 16) & 0xFF)) {
+// Whether some pixel of the area (left, top, right, bottom, top-down) is not the clear colour.
+bool drawnIn(const std::vector<std::uint8_t>& rows, const std::array<int, 4>& area) {
+    const std::uint8_t clearBgr[3] = {clearColor & 0xFF, (clearColor >> 8) & 0xFF,
+                                      (clearColor >> 16) & 0xFF};
+    for (int y = area[1]; y < area[3]; ++y) {
+        const std::uint8_t* row = rows.data() + (height - 1 - y) * paddedRowLength(width);
+        for (int x = area[0]; x < area[2]; ++x) {
+            if (!std::equal(clearBgr, clearBgr + 3, row + 3 * x)) {
                 return true;
             }
         }
@@ -147,28 +142,24 @@ int main() {
     model.load("model.x");
     quad = new FilterQuad;
     quad->loadTexture("フィルター画像.bmp", 0);
-    bool same = true;
-    std::vector<std::uint8_t> first;
-    for (std::size_t i = 0; i < orders.size(); ++i) {
+    quad->setColor(0xB0FF8040);
+    const std::vector<std::uint8_t> first = presentAndGrab(orders[0]);
+    const std::array<std::array<int, 4>, 4> pieces = {
+        {{0, 0, 300, 500}, {380, 300, 530, 420}, {360, 40, 560, 60}, {330, 80, width, 300}}};
+    bool same = !first.empty() && std::all_of(pieces.begin(), pieces.end(), [&](const auto& area) {
+        return drawnIn(first, area);
+    });
+    std::printf("order 0: model, quad and texts %s\n", same ? "drawn" : "missing");
+    for (std::size_t i = 1; i < orders.size(); ++i) {
         const std::vector<std::uint8_t> picture = presentAndGrab(orders[i]);
-        if (i == 0) {
-            first = picture;
-            const bool drawn = !first.empty() && drawnIn(first, 0, 0, 300, 500) &&
-                               drawnIn(first, 380, 300, 530, 420) &&
-                               drawnIn(first, 360, 40, 560, 60) &&
-                               drawnIn(first, 330, 80, width, 300);
-            std::printf("order 0: model, quad and texts %s\n", drawn ? "drawn" : "missing");
-            same = drawn;
-            continue;
-        }
-        std::size_t differing = 0;
-        for (std::size_t b = 0; b < first.size() && b < picture.size(); ++b) {
-            differing += first[b] != picture[b];
-        }
-        const bool equal = picture.size() == first.size() && differing == 0;
+        const std::size_t differing =
+            picture.size() != first.size()
+                ? first.size()
+                : std::inner_product(first.begin(), first.end(), picture.begin(), std::size_t{0},
+                                     std::plus<>(), std::not_equal_to<>());
         std::printf("order %zu: %zu of %zu bytes differ from order 0\n", i, differing,
                     first.size());
-        same = same && equal;
+        same = same && differing == 0;
     }
     std::fflush(stdout);
     quad->release();

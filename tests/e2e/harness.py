@@ -103,18 +103,12 @@ def whole_bmp(path):
 
 
 def read_bmp(path):
-    """(file size field, width, height, Image) of a 24-bit bottom-up BMP."""
+    """(file size field, width, height, Image) of a 24-bit BMP, its pixels read by ImageMagick."""
     with open(path, "rb") as f:
-        data = f.read()
-    magic, size, offset = struct.unpack_from("<2sI4xI", data)
-    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
-    assert magic == b"BM" and bits == 24 and size == len(data), path
-    stride = (width * 3 + 3) & ~3
-    rgb = bytearray()
-    for row in reversed(range(height)):
-        line = bytearray(data[offset + row * stride:offset + row * stride + width * 3])
-        line[0::3], line[2::3] = line[2::3], line[0::3]  # blue green red to red green blue
-        rgb += line
+        magic, size, width, height, _, bits = struct.unpack("<2sI12xiiHH", f.read(30))
+    assert magic == b"BM" and bits == 24 and size == os.path.getsize(path), path
+    rgb = subprocess.run(["convert", "bmp:" + path, "-depth", "8", "rgb:-"], check=True,
+                         stdout=subprocess.PIPE).stdout
     return size, width, height, Image(width, height, rgb)
 
 
@@ -138,12 +132,6 @@ def proc_file(pid, name):
         return b""
 
 
-def processes():
-    """(pid, program) of every process, the program's path written with / for \\."""
-    return [(int(pid), proc_file(int(pid), "cmdline").split(b"\0")[0].replace(b"\\", b"/"))
-            for pid in os.listdir("/proc") if pid.isdigit()]
-
-
 def run(args, env, timeout=30):
     return subprocess.run(args, env=env, timeout=timeout, stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
@@ -155,60 +143,61 @@ def wine_env(prefix, display, d3dx=True):
                 WINEDLLOVERRIDES=overrides, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
 
 
+def cached(name, make):
+    """The file or folder of that name in the temp folder, made once by make(path) under a
+    name of this process's and renamed into place, so that parallel runs never use half of it."""
+    path = os.path.join(tempfile.gettempdir(), "viewer-e2e-%d-%s" % (
+        os.getuid(), re.sub(r"[^\w.]+", "_", name)))
+    if not os.path.exists(path):
+        building = "%s.%d" % (path, os.getpid())
+        make(building)
+        try:
+            os.rename(building, path)
+        except OSError:  # a parallel run made it first
+            shutil.rmtree(building, ignore_errors=True)
+    return path
+
+
 def boot_prefix(display):
     """A booted Wine prefix, made once per Wine version and copied for each session."""
-    version = re.sub(r"\W+", "_", run(["wine", "--version"], os.environ).decode())
-    cached = os.path.join(tempfile.gettempdir(),
-                          "viewer-e2e-prefix-%s-%d-%s" % (PREFIX_LAYOUT, os.getuid(), version))
-    if os.path.isfile(os.path.join(cached, ".ready")):
-        return cached
-    building = tempfile.mkdtemp(prefix="viewer-e2e-boot-")
-    env = wine_env(building, display)
-    run(["wine", "wineboot", "-i"], env, timeout=300)
-    # With no window manager nobody sends WM_TAKE_FOCUS: with UseTakeFocus off, X focus and
-    # Windows activation follow each other as they do under a desktop.
-    run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus",
-         "/t", "REG_SZ", "/d", "N", "/f"], env)
-    run(["wineserver", "-w"], env, timeout=120)
-    open(os.path.join(building, ".ready"), "w").close()
-    try:
-        os.rename(building, cached)
-    except OSError:  # a parallel run made it first
-        shutil.rmtree(building, ignore_errors=True)
-    return cached
+    def boot(building):
+        env = wine_env(building, display)
+        run(["wine", "wineboot", "-i"], env, timeout=300)
+        # With no window manager nobody sends WM_TAKE_FOCUS: with UseTakeFocus off, X focus and
+        # Windows activation follow each other as they do under a desktop.
+        run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus",
+             "/t", "REG_SZ", "/d", "N", "/f"], env)
+        run(["wineserver", "-w"], env, timeout=120)
+    version = run(["wine", "--version"], os.environ).decode()
+    return cached("prefix-%s-%s" % (PREFIX_LAYOUT, version), boot)
 
 
 def probe_exe():
     """The Direct3D 9 probe of session_probe/, built with MinGW-w64 once per version of its
-    source and kept in the temp folder."""
+    source."""
     source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "session_probe",
                           "d3d9_probe.c")
     with open(source, "rb") as f:
         version = hashlib.sha256(f.read()).hexdigest()[:12]
-    exe = os.path.join(tempfile.gettempdir(), "viewer-e2e-probe-%d-%s.exe" % (os.getuid(),
-                                                                              version))
-    if not os.path.isfile(exe):
-        building = exe + ".%d" % os.getpid()
-        subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"],
-                       check=True)
-        os.replace(building, exe)
-    return exe
+    return cached("probe-%s.exe" % version, lambda building: subprocess.run(
+        ["x86_64-w64-mingw32-gcc", "-O2", "-o", building, source, "-ld3d9"], check=True))
 
 
 class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
-    def __init__(self, test, scene=None, exe=None, env=None, d3dx=None):
-        """test: the unittest case whose end closes the session, or None for a session used
-        in a with statement. env: variables to add to the program's environment. d3dx: whether
+    def __init__(self, test, scene=None, exe=None, env=None, d3dx=None, change=None):
+        """test: the unittest case whose end closes the session. change(folder) changes the
+        copy of the scene. env: variables to add to the program's environment. d3dx: whether
         Wine offers its D3DX (by default unless E2E_NO_D3DX=1)."""
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
-        if test is not None:
-            test.addCleanup(self.close)
+        test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
+        if change:
+            change(self.workdir)
         self.proc = self.window = self.x = None
         self.released_at = {}  # key: the frame count when it went up
         self.output_path = os.path.join(self.root, "output.txt")
@@ -218,12 +207,6 @@ class Session:
             self.prefix = os.path.join(self.root, "prefix")
             self.d3dx = not NO_D3DX if d3dx is None else d3dx
             self._set_up_wine_session(env or {})
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
 
     def _start_display(self):
         """A new Xvfb server on a display number it chooses itself, so that parallel runs
@@ -253,13 +236,12 @@ class Session:
         for attempt in range(1, WINE_SESSION_ATTEMPTS + 1):
             shutil.copytree(boot_prefix(self.display), self.prefix, symlinks=True)
             self.env = dict(wine_env(self.prefix, self.display, self.d3dx), **env)
-            problem = self._wine_session_problem()
-            if problem is None:
-                return
-            print("harness: the Wine session on display %s did not come up (%s); "
-                  "setting it up anew (attempt %d of %d)" % (
-                      self.display, problem, attempt + 1, WINE_SESSION_ATTEMPTS),
-                  file=sys.stderr, flush=True)
+            try:
+                return self._check_wine_session()
+            except (AssertionError, subprocess.TimeoutExpired) as problem:
+                    print("harness: the Wine session on display %s did not come up in attempt %d "
+                      "of %d: %s" % (self.display, attempt, WINE_SESSION_ATTEMPTS, problem),
+                      file=sys.stderr, flush=True)
             subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
             shutil.rmtree(self.prefix, ignore_errors=True)
             self.x.close()
@@ -268,41 +250,32 @@ class Session:
             self.display = self._start_display()
         raise RuntimeError("no Wine session came up in %d attempts" % WINE_SESSION_ATTEMPTS)
 
-    def _wine_session_problem(self):
-        """What is wrong with the session's Wine, or None: the server kept running (so that
-        what is checked here is what the viewer gets), the start-up done, the desktop
-        process running and a Direct3D 9 object made by a probe."""
+    def _check_wine_session(self):
+        """Fails unless the session's Wine is up: the server kept running (so that what is
+        checked here is what the viewer gets), a Direct3D 9 object made by a probe, the
+        start-up done and the desktop process running."""
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         log = os.path.join(self.root, "session-check.txt")
         # Into a file, not a pipe: the server and the desktop process it starts keep their
         # output open for as long as they run.
         with open(log, "ab") as output:
-            try:
-                code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
-                                      stdin=subprocess.DEVNULL, stdout=output, stderr=output,
-                                      timeout=120).returncode
-            except subprocess.TimeoutExpired:
-                return "the Direct3D 9 probe did not end within 120 s"
-        if code != 0:
-            with open(log, errors="replace") as f:
-                said = f.read().strip().splitlines()
-            return "the Direct3D 9 probe ended with %d%s" % (
-                code, ": " + said[-1] if said else "")
-        deadline = time.monotonic() + 60
-        while self.wine_processes("wineboot.exe"):
-            if time.monotonic() > deadline:
-                return "wineboot still running after 60 s"
-            time.sleep(0.1)
-        if not self.wine_processes("explorer.exe"):
-            return "no explorer.exe, the desktop process"
-        return None
+            code = subprocess.run(["wine", probe_exe()], cwd=self.root, env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                                  timeout=120).returncode
+        with open(log, errors="replace") as f:
+            assert code == 0, "the Direct3D 9 probe ended with %d: %s" % (code, f.read()[-200:])
+        self.wait(lambda: not self.processes("wineboot.exe"), 60, "wineboot still running")
+        assert self.processes("explorer.exe"), "no explorer.exe, the desktop process"
 
-    def wine_processes(self, name):
-        """The processes of this session's Wine prefix that run the program name."""
-        prefix = ("WINEPREFIX=" + self.prefix).encode()
-        return [pid for pid, program in processes() if os.path.basename(program).lower() ==
-                name.encode() and prefix in proc_file(pid, "environ").split(b"\0")]
+    def processes(self, name):
+        """The processes on this session's display (no other session has it) that run the
+        program name, its path written with / or \\."""
+        display = ("DISPLAY=" + self.display).encode()
+        pids = [int(pid) for pid in os.listdir("/proc") if pid.isdigit()]
+        return [pid for pid in pids if display in proc_file(pid, "environ").split(b"\0") and
+                proc_file(pid, "cmdline").split(b"\0")[0].replace(b"\\", b"/").lower()
+                .endswith(b"/" + name.encode())]
 
     def path(self, *parts):
         return os.path.join(self.workdir, *parts)
@@ -320,14 +293,10 @@ class Session:
         with open(self.output_path, errors="replace") as f:
             return f.read()
 
-    def viewer_pid(self):
-        """The process that runs the viewer itself (under Wine, not the wine launcher)."""
-        name = os.path.basename(self.exe).encode()
-        for pid, program in processes():
-            # realpath leaves the link as it is when the process has gone
-            if program.endswith(name) and os.path.realpath("/proc/%d/cwd" % pid) == self.workdir:
-                return pid
-        raise RuntimeError("no process runs " + self.exe)
+    def maps(self):
+        """The viewer's memory map, of the process its window names (under Wine, the one
+        running the .exe, not the wine launcher)."""
+        return proc_file(int(run(["xdotool", "getwindowpid", str(self.window)], self.env)), "maps")
 
     def start(self, search=None, steady=True, args=()):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
@@ -342,28 +311,30 @@ class Session:
         if not steady:
             return self
         self.wait_for_steady_picture()
-        loaded = self.wine and b"d3dx9_43.dll" in proc_file(self.viewer_pid(), "maps").lower()
+        loaded = self.wine and b"d3dx9_43.dll" in self.maps().lower()
         if self.wine and loaded != self.d3dx:
             raise AssertionError("d3dx9_43.dll is %sloaded" % ("not " if self.d3dx else ""))
         return self
 
     def find(self, search):
         """The first visible X window that xdotool's search finds, or None."""
-        if self.proc is not None and self.proc.poll() is not None:
-            raise AssertionError("the viewer ended with %d; its output ends:\n%s" % (
-                self.proc.returncode, self.output()[-2000:]))
         found = run(["xdotool", "search", "--onlyvisible"] + search, self.env).split()
         return int(found[0]) if found else None
 
-    def wait(self, condition, timeout, what):
+    def wait(self, condition, timeout, what, pause=lambda: time.sleep(0.1)):
+        """Checks the condition until it holds and returns its result; fails when the viewer
+        has ended first or timeout seconds have passed."""
         deadline = time.monotonic() + timeout
         while True:
             result = condition()
             if result:
                 return result
+            if self.proc is not None and self.proc.poll() is not None:
+                raise AssertionError("the viewer ended with %d; its output ends:\n%s" % (
+                    self.proc.returncode, self.output()[-2000:]))
             if time.monotonic() > deadline:
                 raise AssertionError("%s within %d s" % (what, timeout))
-            time.sleep(0.1)
+            pause()
 
     def wait_for_steady_picture(self):
         """Waits until the top band, where the filter and the texts are always drawn, is not
@@ -375,7 +346,7 @@ class Session:
         same = []  # (frame count, picture) of the screenshots equal to the last one
 
         def steady():
-            frames, picture = self.frames(), self.picture().rgb
+            frames, picture = self.x.count(), self.picture().rgb
             if same and same[-1][1] != picture:
                 same.clear()
             same.append((frames, picture))
@@ -390,15 +361,13 @@ class Session:
         return tuple(int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1)) for name in
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
-    def screen(self):
-        return Image(*SCREEN, run(["import", "-display", self.display, "-window", "root",
-                                   "-depth", "8", "rgb:-"], self.env))
-
-    def picture(self, x=0, y=0, w=None, h=None, screen=None):
+    def picture(self, x=0, y=0, w=None, h=None):
         """An area of the client area (the whole of it by default), as the screen shows it;
         parts off the screen are black."""
         cx, cy, cw, ch = self.client()
-        return (screen or self.screen()).crop(cx + x, cy + y, w or cw, h or ch)
+        screen = run(["import", "-display", self.display, "-window", "root", "-depth", "8",
+                      "rgb:-"], self.env)
+        return Image(*SCREEN, screen).crop(cx + x, cy + y, w or cw, h or ch)
 
     def focus(self, window=None):
         self.xdo("windowfocus", "--sync", window or self.window)
@@ -406,28 +375,18 @@ class Session:
     def xdo(self, *args):
         run(["xdotool"] + [str(a) for a in args], self.env)
 
-    def frames(self):
-        """How many frames the viewer has presented since its window appeared."""
-        return self.x.count()
-
     def wait_frames(self, count):
         """Waits until count more frames have been presented (a minute at most)."""
-        target = self.frames() + count
-        deadline = time.monotonic() + 60
-        while self.frames() < target:
-            if self.proc is not None and self.proc.poll() is not None:
-                raise AssertionError("the viewer ended with %d" % self.proc.returncode)
-            if time.monotonic() > deadline:
-                raise AssertionError("%d frames presented within 60 s" % (
-                    count - target + self.frames()))
-            self.x.wait_for_events(0.5)
+        target = self.x.count() + count
+        self.wait(lambda: self.x.count() >= target, 60, "not %d frames presented" % count,
+                  lambda: self.x.wait_for_events(0.5))
 
     def key_down(self, keys):
         """Presses keys (blank-separated X key names), each only after RELEASE_FRAMES frames
         have been presented since it was last released."""
         for key in keys.split():
             if key in self.released_at:
-                behind = self.released_at[key] + RELEASE_FRAMES - self.frames()
+                behind = self.released_at[key] + RELEASE_FRAMES - self.x.count()
                 if behind > 0:
                     self.wait_frames(behind)
             self.x.key(key, True)
@@ -435,7 +394,7 @@ class Session:
     def key_up(self, keys):
         for key in keys.split():
             self.x.key(key, False)
-        self.released_at.update(dict.fromkeys(keys.split(), self.frames()))
+        self.released_at.update(dict.fromkeys(keys.split(), self.x.count()))
 
     def hold(self, keys, frames=HOLD_FRAMES, focus=True):
         """Holds keys down until at least frames frames have polled them down, whatever the
@@ -455,12 +414,13 @@ class Session:
         finally:
             self.key_up(keys)
 
-    def hold_until(self, keys, condition, timeout=30):
+    def hold_until(self, keys, condition, timeout=30, focus=True):
         """Holds the keys down until the condition holds, and returns its result: for a
         change that may go on past the condition (a value that stops at its limit, a file
         written), since the keys stay down while the condition is checked. A place between
-        two limits is found by reach()."""
-        self.focus()
+        two limits is found by reach(). focus=False presses them at once, as hold() does."""
+        if focus:
+            self.focus()
         self.key_down(keys)
         try:
             return self.wait(condition, timeout, "holding %s never got there" % keys)
@@ -532,10 +492,6 @@ class Session:
         self.hold_until("Escape", lambda: self.proc.poll() is not None)
         return self.proc.returncode
 
-    def wait_exit(self, timeout=30):
-        self.proc.wait(timeout)
-        return self.proc.returncode
-
     def close(self):
         if self.x is not None:
             self.x.close()
@@ -547,17 +503,6 @@ class Session:
         self.xvfb.wait()
         if os.environ.get("E2E_KEEP") != "1":
             shutil.rmtree(self.root, ignore_errors=True)
-
-
-def scene_copy(test, change=None):
-    """A copy of the demo scene, changed by change(folder), removed when the case ends."""
-    root = tempfile.mkdtemp(prefix="viewer-scene-")
-    test.addCleanup(shutil.rmtree, root, True)
-    folder = os.path.join(root, "scene")
-    shutil.copytree(options.scene, folder)
-    if change:
-        change(folder)
-    return folder
 
 
 def run_cases(tools, argv):

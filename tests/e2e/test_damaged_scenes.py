@@ -16,11 +16,16 @@ def remove(*names):
     return lambda folder: [os.remove(os.path.join(folder, name)) for name in names]
 
 
-def cut_wall_and_spoil_filter_image(folder):
-    with open(os.path.join(folder, "kabe.x"), "r+b") as f:
-        f.truncate(os.path.getsize(f.name) // 2)
+def model_missing_filter_image_not_an_image(folder):
+    os.remove(os.path.join(folder, "model.x"))
     with open(os.path.join(folder, harness.FILTER_IMAGE), "w") as f:
         f.write("not a picture\n")
+
+
+def wall_cut_body_texture_and_filter_image_missing(folder):
+    remove("rocket_body.bmp", harness.FILTER_IMAGE)(folder)
+    with open(os.path.join(folder, "kabe.x"), "r+b") as f:
+        f.truncate(os.path.getsize(f.name) // 2)
 
 
 def refused_by_d3dx(folder):
@@ -40,27 +45,23 @@ class DamagedScenes(unittest.TestCase):
     def run_viewer(self, damage, wall=True, model=True):
         """The picture of the damaged scene, after a capture and a quit with 0, with the wall
         and the model drawn or missing as said."""
-        s = harness.Session(self, harness.scene_copy(self, damage)).start()
+        s = harness.Session(self, change=damage).start()
         picture = s.picture()
         self.assertEqual(50, s.capture()[1])
         self.assertEqual(0, s.quit())
         bricks, model_pixels = len(where(picture, is_brick, 4)), len(where(picture, is_model, 4))
         self.assertTrue(bricks > 4000 if wall else bricks < 50, "wall pixels: %d" % bricks)
-        self.assertTrue(model_pixels > 100 if model else model_pixels < 5,
-                        "model pixels: %d" % model_pixels)
+        self.assertTrue(model_pixels > 100 if model else model_pixels < 5, model_pixels)
         return picture
 
-    def test_missing_model(self):
-        self.run_viewer(remove("model.x"), model=False)
+    @harness.also_without_d3dx
+    def test_missing_model_and_filter_image_not_an_image(self):
+        self.run_viewer(model_missing_filter_image_not_an_image, model=False)
 
     @harness.also_without_d3dx
-    def test_missing_material_texture_and_filter_image(self):
-        picture = self.run_viewer(remove("rocket_body.bmp", harness.FILTER_IMAGE))
+    def test_wall_cut_half_way_missing_body_texture_and_filter_image(self):
+        picture = self.run_viewer(wall_cut_body_texture_and_filter_image_missing, wall=False)
         self.assertLess(len(body_windows(picture)), 5, "the body is drawn without its texture")
-
-    @harness.also_without_d3dx
-    def test_wall_cut_half_way_and_filter_image_not_an_image(self):
-        picture = self.run_viewer(cut_wall_and_spoil_filter_image, wall=False)
         self.assertGreater(len(where(picture, lambda rgb: close(rgb, CLEAR, 12), 4)), 4000)
 
     @harness.also_without_d3dx
@@ -76,7 +77,7 @@ class DamagedScenes(unittest.TestCase):
         harness.run(["wine", "reg", "add", r"HKCU\Software\Wine\Direct3D", "/v", "renderer",
                      "/t", "REG_SZ", "/d", "no3d", "/f"], s.env)
         s.proc = s.launch([s.exe])
-        self.assertEqual(1, s.wait_exit(90))
+        self.assertEqual(1, s.proc.wait(90))
 
 
 if __name__ == "__main__":

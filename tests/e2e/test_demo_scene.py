@@ -1,10 +1,11 @@
 """The demo scene: the picture, the keys that move the camera and the model, the captures by
-key and by button, and quitting.
+key and by button, keys only while the viewer has the focus, and quitting.
 
     python3 tests/e2e/test_demo_scene.py --exe build/windows/viewer.exe --scene assets/demo
 """
 
 import os
+import re
 import subprocess
 import unittest
 
@@ -112,10 +113,14 @@ class DemoScene(unittest.TestCase):
         image = s.capture()[3]  # read_bmp checks its header against the file
         self.assertEqual(image.rgb, s.picture(20, 20, 50, 50).rgb, "the screen under the filter")
 
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "wb") as f:
+            f.write(b"earlier")
         x, y, w, h = BUTTON
         s.click(x - 2, y + h // 2)
         s.capture(lambda s: s.click(x + 1, y + 1))
-        self.assertEqual(["0.bmp", "1.bmp"], s.captures(), "a click beside the button is none")
+        self.assertEqual(["0.bmp", "1.bmp", "2.bmp"], s.captures(), "a click beside is none")
+        with open(s.path(harness.CAPTURE_FOLDER, "1.bmp"), "rb") as f:
+            self.assertEqual(b"earlier", f.read(), "a file there is kept, its number skipped")
 
         def brightness():  # of the body, which nothing has moved
             picture = s.picture()
@@ -123,12 +128,7 @@ class DemoScene(unittest.TestCase):
         s.hold_until("8 9 0", lambda: brightness() < 0.6 * 765)  # the ambient stops at its floor
         self.assertEqual(0, s.quit())
 
-    def test_window_system_close_ends_the_viewer_with_0(self):
-        s = harness.Session(self).start()
-        s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
-        self.assertEqual(0, s.wait_exit())
-
-    def test_each_camera_and_model_key_moves_its_own_thing_its_own_way(self):
+    def test_each_camera_and_model_key_moves_its_own_thing_its_own_way_then_close_ends_it(self):
         s = harness.Session(self).start()
         for key, moves, changes in KEY_EFFECTS:
             before = s.picture()
@@ -143,6 +143,35 @@ class DemoScene(unittest.TestCase):
                     self.assertGreater(way * moved, THRESHOLDS[name], (key, name, moved))
                 else:
                     self.assertLess(abs(moved), STILL_LEAN, (key, name, moved))
+        s.x.close_window(s.window)  # what a window manager sends for the close box or Alt+F4
+        self.assertEqual(0, s.proc.wait(30))
+
+    def test_keys_typed_into_another_window_do_nothing_and_released_there_stop_acting(self):
+        s = harness.Session(self).start()
+        if s.wine:  # Wine's notepad takes the keys
+            other = s.launch(["notepad"])
+            self.addCleanup(other.kill)
+            window = s.wait(lambda: s.find(["--class", "notepad"]), 60, "no other window")
+            s.xdo("windowmove", "--sync", window, 620, 0)  # beside the viewer
+        else:  # the root window has the focus: X gives the keys to the viewer under the pointer
+            window = int(re.search(r"Window id: (0x[0-9a-f]+)", harness.run(
+                ["xwininfo", "-root"], s.env).decode()).group(1), 16)
+        s.focus(window)
+        s.hold("e Return", focus=False)
+        self.assertEqual([], s.captures())
+        self.assertEqual(50, s.capture()[1], "the filter keeps its width")
+        s.hold_until("e", lambda: s.capture()[1] > 50)  # in front, the same key acts
+        before = s.picture()
+        s.focus()
+        s.key_down("Left")
+        s.wait(lambda: s.picture().rgb != before.rgb, 30, "Left never turned the view")
+        s.focus(window)
+        s.key_up("Left")
+        s.wait_for_steady_picture()  # would time out while the view kept turning
+        turned = s.picture()
+        s.focus()
+        s.wait_for_steady_picture()
+        self.assertEqual(turned.rgb, s.picture().rgb, "back in front, the key stays released")
 
     @harness.also_without_d3dx
     def test_model_of_200000_triangles_is_drawn_whole(self):
@@ -151,7 +180,7 @@ class DemoScene(unittest.TestCase):
                                                     "tools", "make_demo_scene.py"),
                             "--out", folder, "--triangles", "200000"], check=True,
                            stdout=subprocess.DEVNULL)
-        s = harness.Session(self, harness.scene_copy(self, heavy_model)).start()
+        s = harness.Session(self, change=heavy_model).start()
         picture = s.picture()
         nose, fins = where(picture, is_nose_red), where(picture, is_fin_blue)
         self.assertGreater(min(len(nose), len(fins)), 100, "past vertex 65,535: nose and fins")

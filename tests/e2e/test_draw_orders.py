@@ -10,10 +10,9 @@ import harness
 class DrawOrders(unittest.TestCase):
     @harness.also_without_d3dx  # the meshes, quads and texts of the code that stands in for D3DX
     def test_orders_give_the_same_picture(self):
-        program = os.path.join(os.path.dirname(os.path.abspath(harness.options.exe)),
-                               "draw_orders" + (".exe" if harness.options.exe.endswith(".exe")
-                                                else ""))
-        session = harness.Session(self, exe=program)
+        viewer = os.path.abspath(harness.options.exe)
+        session = harness.Session(self, exe=os.path.join(
+            os.path.dirname(viewer), "draw_orders" + os.path.splitext(viewer)[1]))
         code = session.launch([session.exe]).wait(120)
         print(session.output())
         self.assertEqual(0, code)

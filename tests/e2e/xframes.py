@@ -57,16 +57,14 @@ class _Xlib:
         for lib, name, restype, argtypes in [
                 (x11, "XOpenDisplay", p, [ctypes.c_char_p]),
                 *((x11, name, i, [p]) for name in ("XCloseDisplay", "XConnectionNumber",
-                                                   "XPending", "XFree")),
+                                                   "XPending")),
                 (x11, "XNextEvent", i, [p, ctypes.POINTER(_Event)]),
                 (x11, "XSync", i, [p, i]),
                 (x11, "XSetErrorHandler", p, [_ERROR_HANDLER]),
                 (x11, "XStringToKeysym", ul, [ctypes.c_char_p]),
                 (x11, "XInternAtom", ul, [p, ctypes.c_char_p, i]),
                 (x11, "XSendEvent", i, [p, ul, i, ctypes.c_long, p]),
-                (x11, "XDisplayKeycodes", i, [p, ctypes.POINTER(i), ctypes.POINTER(i)]),
-                (x11, "XGetKeyboardMapping", ctypes.POINTER(ul),
-                 [p, ctypes.c_ubyte, i, ctypes.POINTER(i)]),
+                (x11, "XKeysymToKeycode", ctypes.c_ubyte, [p, ul]),
                 (x11, "XkbKeysymToModifiers", ctypes.c_uint, [p, ul]),
                 (x11, "XkbLockModifiers", i, [p, ctypes.c_uint, ctypes.c_uint, ctypes.c_uint]),
                 (x11, "XkbLockGroup", i, [p, ctypes.c_uint, ctypes.c_uint]),
@@ -139,28 +137,13 @@ class Connection:
         self.x.XkbLockGroup(self.display, USE_CORE_KEYBOARD, group)
         self.x.XSync(self.display, 0)
 
-    def keycode(self, keysym):
-        """The key that gives keysym in the server's keyboard mapping of this moment, the
-        earliest place in a key's list winning (unshifted before shifted). Read anew each
-        time: Xlib's own lookup keeps the mapping it read first, and a layout switched since
-        (setxkbmap) would press the key of the old layout."""
-        wanted = self.x.XStringToKeysym(keysym.encode())
-        low, high, per_key = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
-        self.x.XDisplayKeycodes(self.display, ctypes.byref(low), ctypes.byref(high))
-        count = high.value - low.value + 1
-        table = self.x.XGetKeyboardMapping(self.display, low.value, count, ctypes.byref(per_key))
-        try:
-            for place in range(per_key.value):
-                for key in range(count):
-                    if wanted and table[key * per_key.value + place] == wanted:
-                        return low.value + key
-            return 0
-        finally:
-            self.x.XFree(table)
-
     def key(self, keysym, down):
-        """Presses or releases the key of keysym, an unshifted key or a keypad digit."""
-        code = self.keycode(keysym)
+        """Presses or releases the key of keysym, an unshifted key or a keypad digit, in the
+        keyboard mapping of this moment: Xlib keeps the mapping it read first until it reads
+        the server's notice of a new one (setxkbmap), which the count does. The earliest
+        place in a key's list wins (unshifted before shifted)."""
+        self.count()
+        code = self.x.XKeysymToKeycode(self.display, self.x.XStringToKeysym(keysym.encode()))
         if not code:
             raise ValueError("no key for " + keysym)
         self.x.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
