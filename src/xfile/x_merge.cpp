@@ -37,16 +37,6 @@ XMatrix multiply(const XMatrix& a, const XMatrix& b) {
     return product;
 }
 
-// The vertex of `vertex`'s position and texture coordinate, with no normal yet.
-XVertex vertexOf(const XMeshRecord& mesh, std::size_t vertex) {
-    XVertex out{};
-    std::memcpy(out.position, &mesh.positions[vertex * 3], sizeof out.position);
-    if (vertex * 2 + 1 < mesh.texcoords.size()) {
-        std::memcpy(out.texcoord, &mesh.texcoords[vertex * 2], sizeof out.texcoord);
-    }
-    return out;
-}
-
 void setNormal(XVertex& vertex, const XMeshRecord& mesh, std::uint32_t normal) {
     std::memcpy(vertex.normal, &mesh.normals[std::size_t{normal} * 3], sizeof vertex.normal);
 }
@@ -115,7 +105,13 @@ class KeyTable {
 // gives very many normals costs no long walk.
 class SplitVertices {
   public:
-    explicit SplitVertices(std::size_t vertexCount) : firstSplit_(vertexCount, none) {}
+    // Room for a split at each of `cornerCount` corners, at most, made once: room no split takes
+    // is never touched, and so costs no memory.
+    SplitVertices(std::size_t vertexCount, std::size_t cornerCount)
+        : firstSplit_(vertexCount, none) {
+        reserveWithLargePages(normalOfSplit_, cornerCount);
+        reserveWithLargePages(nextSplit_, cornerCount);
+    }
 
     // The number of the split of `vertex` with `normal`, made as the next one when it is new.
     std::uint32_t find(std::uint32_t vertex, std::uint32_t normal, bool& added) {
@@ -182,13 +178,19 @@ std::uint32_t materialOfFace(const XMeshRecord& mesh, std::size_t face) {
 // triangles from its first corner. Each position keeps the normal of the first corner that uses
 // it; a corner giving it a different normal gets a vertex of its own, appended after the mesh's
 // own vertices (those from `base`), once per pair of position and normal. extraSources: for each
-// appended vertex, the corner it was made for. materialBase: the merged mesh's first material of
-// this mesh.
+// appended vertex, the corner it was made for; kept only for a mesh with vertex colours, which
+// the appended vertices copy. materialBase: the merged mesh's first material of this mesh.
 void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::size_t vertexCount,
                 std::uint32_t materialBase, std::vector<std::uint32_t>& extraSources) {
     const bool withNormals = !mesh.normalCorners.empty();
+    const bool keepSources = withNormals && !mesh.colours.empty();
+    const std::size_t splitsAtMost =
+        withNormals ? std::min(mesh.corners.size(), maxMeshVertices) : 0;
     std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, none);
-    SplitVertices splits(withNormals ? vertexCount : 0);
+    SplitVertices splits(withNormals ? vertexCount : 0, splitsAtMost);
+    if (keepSources) {
+        reserveWithLargePages(extraSources, splitsAtMost);
+    }
     const auto vertexOfCorner = [&](std::size_t c) {
         const std::uint32_t vertex = mesh.corners[c];
         if (!withNormals) {
@@ -205,7 +207,9 @@ void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::s
         bool added = false;
         const std::uint32_t split = splits.find(vertex, normal, added);
         if (added) {
-            extraSources.push_back(static_cast<std::uint32_t>(c));
+            if (keepSources) {
+                extraSources.push_back(static_cast<std::uint32_t>(c));
+            }
             XVertex split = merged.vertices[base + vertex];
             setNormal(split, mesh, normal);
             merged.vertices.push_back(split);
@@ -213,9 +217,10 @@ void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::s
         return static_cast<std::uint32_t>(vertexCount + split);
     };
     std::size_t corner = 0;
-    for (std::size_t face = 0; face < mesh.faceSizes.size(); ++face) {
+    const std::size_t faceCount = mesh.faceCount();
+    for (std::size_t face = 0; face < faceCount; ++face) {
         const std::uint32_t attribute = materialBase + materialOfFace(mesh, face);
-        const std::uint32_t size = mesh.faceSizes[face];
+        const std::uint32_t size = mesh.faceSize(face);
         std::uint32_t first = 0, previous = 0;
         for (std::uint32_t i = 0; i < size; ++i, ++corner) {
             const std::uint32_t vertex = static_cast<std::uint32_t>(base + vertexOfCorner(corner));
@@ -278,8 +283,8 @@ int XMeshMerge::addFrame(int parent) {
 }
 
 bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
-    const std::size_t vertexCount = mesh.positions.size() / 3;
-    std::size_t triangles = 0;
+    const std::size_t vertexCount = mesh.vertices.size();
+    std::size_t triangles = mesh.faceSizes.empty() ? mesh.corners.size() / 3 : 0;
     for (std::uint32_t size : mesh.faceSizes) {
         triangles += size >= 3 ? size - 2 : 0;
     }
@@ -297,17 +302,18 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     // Room for a vertex split off at each corner, at most: room that no split takes is never
     // touched, and so costs no memory.
     const std::size_t splitsAtMost = mesh.normalCorners.empty() ? 0 : mesh.corners.size();
+    if (base == 0) {
+        merged_.vertices = std::move(mesh.vertices); // the first mesh's, taken whole
+    }
     reserveAtLeast(merged_.vertices, std::min(base + vertexCount + splitsAtMost, maxMeshVertices));
     reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
     reserveAtLeast(merged_.attributes, firstTriangle + triangles);
-    for (std::size_t v = 0; v < vertexCount; ++v) {
-        merged_.vertices.push_back(vertexOf(mesh, v));
+    if (base != 0) {
+        merged_.vertices.insert(merged_.vertices.end(), mesh.vertices.begin(), mesh.vertices.end());
     }
     // The merged vertices now hold the positions and texture coordinates (a split copies its
     // position's): the record's go, so that the peak of a large load holds them once.
-    const bool withTexcoords = !mesh.texcoords.empty();
-    mesh.positions = std::vector<float>();
-    mesh.texcoords = std::vector<float>();
+    mesh.vertices = std::vector<XVertex>();
     std::vector<std::uint32_t> extraSources;
     addCorners(merged_, mesh, base, vertexCount, materialBase, extraSources);
     if (merged_.vertices.size() > maxMeshVertices) {
@@ -325,7 +331,7 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     }
     addColours(merged_, mesh, base, extraSources);
     merged_.hasNormals = merged_.hasNormals || !mesh.normalCorners.empty();
-    merged_.hasTexcoords = merged_.hasTexcoords || withTexcoords;
+    merged_.hasTexcoords = merged_.hasTexcoords || mesh.hasTexcoords;
     placed_.push_back({frame, base, merged_.vertices.size() - base});
     return true;
 }

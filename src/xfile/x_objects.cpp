@@ -102,10 +102,12 @@ template <typename Reader> class ObjectParser {
     // typical size of a number, so that a count the file does not bear out costs little. Where
     // the data is not all in hand (a compressed file states its size), only a first part is
     // made, and the rest grows with what is read.
-    template <typename T> void reserveFor(std::vector<T>& values, std::size_t numbers) {
-        const std::size_t inFile = in_.remainingBytes() / Reader::typicalBytesPerNumber;
+    template <typename T>
+    void reserveFor(std::vector<T>& values, std::size_t items, std::size_t numbersPerItem = 1) {
+        const std::size_t inFile =
+            in_.remainingBytes() / Reader::typicalBytesPerNumber / numbersPerItem;
         reserveWithLargePages(values,
-                              std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
+                              std::min(items, in_.holdsAllData() ? inFile : initialReserve));
     }
 
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
@@ -126,6 +128,24 @@ template <typename Reader> class ObjectParser {
     }
 
     bool reals(float* values, std::size_t n) { return in_.reals(values, n); }
+
+    // Reads `count` items of `width` numbers each in runs through a buffer that stays in the
+    // cache, handing each item to store(index, numbers).
+    template <typename Store> bool items(std::size_t count, std::size_t width, Store store) {
+        run_.resize(runLength);
+        const std::size_t perRun = runLength / width;
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(count - done, perRun);
+            if (!in_.reals(run_.data(), n * width)) {
+                return false;
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                store(done + i, run_.data() + i * width);
+            }
+            done += n;
+        }
+        return true;
+    }
 
     // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
     // so its body is skipped as an unknown object's is.
@@ -251,8 +271,8 @@ template <typename Reader> class ObjectParser {
         if (merge_.vertexCount() + vertexCount > maxMeshVertices) {
             return fail(pastCeiling);
         }
-        if (!realsInto(file.positions, std::size_t{vertexCount} * 3) ||
-            !count(faceCount, 1, maxMeshTriangles) || !faces(faceCount, vertexCount, file) ||
+        if (!positions(vertexCount, file) || !count(faceCount, 1, maxMeshTriangles) ||
+            !faces(faceCount, vertexCount, file) ||
             !children([&] { return meshChild(file, pending); })) {
             return false;
         }
@@ -260,10 +280,19 @@ template <typename Reader> class ObjectParser {
         return merge_.addMesh(std::move(file), frame) || fail(pastCeiling);
     }
 
+    // Straight into the vertices the merge takes, which grow with what is read.
+    bool positions(std::uint32_t vertexCount, XMeshRecord& file) {
+        reserveFor(file.vertices, vertexCount, 3);
+        return items(vertexCount, 3, [&](std::size_t, const float* position) {
+            XVertex vertex{};
+            std::memcpy(vertex.position, position, sizeof vertex.position);
+            file.vertices.push_back(vertex);
+        });
+    }
+
     // The faces' sizes and corners. The triangles they make are counted as they are read, and
     // the mesh refused as soon as they pass what the merge has room for.
     bool faces(std::uint32_t faceCount, std::uint32_t vertexCount, XMeshRecord& file) {
-        reserveFor(file.faceSizes, faceCount);
         reserveFor(file.corners, std::size_t{faceCount} * 3); // most faces are triangles
         const std::size_t room = maxMeshTriangles - merge_.triangleCount();
         std::size_t triangles = 0;
@@ -276,7 +305,13 @@ template <typename Reader> class ObjectParser {
             if (triangles > room || file.corners.size() + size > maxMeshCorners) {
                 return fail(pastCeiling);
             }
-            file.faceSizes.push_back(size);
+            if (size != 3 && file.faceSizes.empty()) { // the first face that is no triangle
+                reserveFor(file.faceSizes, faceCount);
+                file.faceSizes.assign(face, 3);
+            }
+            if (!file.faceSizes.empty() || size != 3) {
+                file.faceSizes.push_back(size);
+            }
             if (!corners(size, vertexCount, &file.corners)) {
                 return false;
             }
@@ -330,7 +365,7 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         file.normalCorners.clear();
-        bool sameFaces = faceCount == file.faceSizes.size();
+        bool sameFaces = faceCount == file.faceCount();
         if (sameFaces) {
             reserveWithLargePages(file.normalCorners, file.corners.size());
         }
@@ -339,7 +374,7 @@ template <typename Reader> class ObjectParser {
             if (!count(size, 1, maxMeshTriangles + 2)) {
                 return false;
             }
-            sameFaces = sameFaces && size == file.faceSizes[face];
+            sameFaces = sameFaces && size == file.faceSize(face);
             if (!corners(size, normalCount, sameFaces ? &file.normalCorners : nullptr)) {
                 return false;
             }
@@ -351,10 +386,24 @@ template <typename Reader> class ObjectParser {
         return children([&] { return skipChild(); });
     }
 
+    // Into the vertices, in place of any list given before; vertices past the list's end get
+    // (0, 0), and coordinates past the vertices are read and dropped.
     bool texcoords(XMeshRecord& file) {
         std::uint32_t coordinateCount = 0;
-        return count(coordinateCount, 2, maxMeshVertices) &&
-               realsInto(file.texcoords, std::size_t{coordinateCount} * 2) &&
+        if (!count(coordinateCount, 2, maxMeshVertices)) {
+            return false;
+        }
+        std::vector<XVertex>& vertices = file.vertices;
+        for (std::size_t v = coordinateCount; v < vertices.size() && file.hasTexcoords; ++v) {
+            vertices[v].texcoord[0] = vertices[v].texcoord[1] = 0;
+        }
+        file.hasTexcoords = coordinateCount > 0;
+        return items(coordinateCount, 2,
+                     [&](std::size_t v, const float* uv) {
+                         if (v < vertices.size()) {
+                             std::memcpy(vertices[v].texcoord, uv, sizeof vertices[v].texcoord);
+                         }
+                     }) &&
                children([&] { return skipChild(); });
     }
 
@@ -365,7 +414,7 @@ template <typename Reader> class ObjectParser {
         if (!count(entryCount, 5, maxMeshVertices)) {
             return false;
         }
-        const std::size_t vertexCount = file.positions.size() / 3;
+        const std::size_t vertexCount = file.vertices.size();
         pending.coloured = true;
         pending.colours.clear();
         pending.colours.reserve(std::min<std::size_t>(entryCount, initialReserve));
@@ -389,7 +438,7 @@ template <typename Reader> class ObjectParser {
         // A list with fewer materials than it counts is filled up.
         file.materials.resize(pending.materialCount, defaultXMaterial);
         if (pending.coloured) {
-            file.colours.assign(file.positions.size() / 3, unnamedVertexColour);
+            file.colours.assign(file.vertices.size(), unnamedVertexColour);
             for (const auto& [vertex, colour] : pending.colours) {
                 file.colours[vertex] = colour;
             }
@@ -495,6 +544,7 @@ template <typename Reader> class ObjectParser {
     XMesh& mesh_;
     XMeshMerge merge_;
     const char* why_ = nullptr;
+    std::vector<float> run_; // a run of a list's numbers on their way to the vertices
     std::unordered_map<std::string, XMaterial> namedMaterials_;
 };
 
