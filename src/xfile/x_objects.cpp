@@ -28,8 +28,9 @@ constexpr int maxFrameDepth = 64;
 constexpr const char* pastCeiling =
     "the file makes more vertices or triangles than the loader's ceiling";
 
-// What a vector reserves before its count is borne out by numbers actually read, when the data
-// is not all in hand (a compressed file's counts are checked only against its stated size).
+// The numbers a vector reserves room for before its count is borne out by numbers actually
+// read, when the data is not all in hand (a compressed file's counts are checked only against its
+// stated size).
 constexpr std::size_t initialReserve = 1u << 16;
 // Lists are read in runs of at most this many numbers, so that a run's copy stays in the cache.
 constexpr std::size_t runLength = 1u << 14;
@@ -97,17 +98,17 @@ template <typename Reader> class ObjectParser {
         return value <= room || fail("a count larger than the rest of the file");
     }
 
-    // Room for a list of `numbers` numbers, made once from its checked count, so that the vector
-    // never grows by copying; but no more than the bytes left in the file hold at the reader's
-    // typical size of a number, so that a count the file does not bear out costs little. Where
-    // the data is not all in hand (a compressed file states its size), only a first part is
-    // made, and the rest grows with what is read.
+    // Room for a list of `items` items of `numbersPerItem` numbers each, made once from its
+    // checked count, so that the vector never grows by copying; but no more than the bytes left
+    // in the file hold at the reader's typical size of a number, so that a count the file does
+    // not bear out costs little. Where the data is not all in hand (a compressed file states its
+    // size), only a first part is made, and the rest grows with what is read.
     template <typename T>
     void reserveFor(std::vector<T>& values, std::size_t items, std::size_t numbersPerItem = 1) {
-        const std::size_t inFile =
-            in_.remainingBytes() / Reader::typicalBytesPerNumber / numbersPerItem;
-        reserveWithLargePages(values,
-                              std::min(items, in_.holdsAllData() ? inFile : initialReserve));
+        const std::size_t numbers = in_.holdsAllData()
+                                        ? in_.remainingBytes() / Reader::typicalBytesPerNumber
+                                        : initialReserve;
+        reserveWithLargePages(values, std::min(items, numbers / numbersPerItem));
     }
 
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
