@@ -174,6 +174,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"index-with-a-fraction.x", "line 2: a whole number from 0"},
         {"integer-list-past-end.x", "byte 34: a list is longer"},
         {"japanese-names.x", ""},
+        {"material-defaults-thrown-away.x", ""},
         {"material-index-off-by-one.x", "line 3: a face names a material past"},
         {"material-list-given-twice.x", ""},
         {"material-lists-repeated.x", ""},
