@@ -133,6 +133,10 @@ def regressions():
         "material-lists-repeated.x": compressed(text(mesh(" MeshMaterialList { 65536; 0;; }\n" * 3000
                                                + " MeshVertexColors { 0;; }\n" * 3000
                                                + " " * 140000))[16:]),
+        # Type names in any case, as D3DXLoadMeshFromX reads them (Wine's, observed).
+        "type-names-in-lower-case.x": text(RED.replace("Material", "material")
+                                           + mesh(" meshmateriallist { 1; 1; 0;; { Red } }\n")
+                                           .replace("Mesh", "mesh")),
         # The first mesh's later list throws its first list's 65,535 defaults away: with them
         # kept, the second mesh's would pass the ceiling of 65,536 materials. The blanks make
         # room for the counts.
