@@ -133,8 +133,9 @@ template <typename Reader> class ObjectParser {
     // Reads `count` items of `width` numbers each in runs through a buffer that stays in the
     // cache, handing each item to store(index, numbers).
     template <typename Store> bool items(std::size_t count, std::size_t width, Store store) {
-        run_.resize(runLength);
         const std::size_t perRun = runLength / width;
+        run_.resize(
+            std::max(run_.size(), std::min(count, perRun) * width)); // small for small files
         for (std::size_t done = 0; done < count;) {
             const std::size_t n = std::min(count - done, perRun);
             if (!in_.reals(run_.data(), n * width)) {
