@@ -30,19 +30,20 @@ XMesh mergedOutsideFrames(std::initializer_list<XMeshRecord> meshes) {
     return merged;
 }
 
-// A quad is a fan from its first corner; a 2-corner face makes none but keeps its material. Indices
-// follow the vertices before, attributes the materials before (a short list of face materials
-// repeats its last); meshes without a material list share one default.
+// A quad is a fan from its first corner; a 2-corner face makes none but keeps its material; faces
+// without sizes are triangles. Indices follow the vertices before, attributes the materials
+// before (a short list of face materials repeats its last); meshes without a material list share
+// one default.
 TEST(XMergeTest, FansIndicesAndMaterialsAcrossMeshes) {
     const auto power = [](float power) { return XMaterial{{}, power, {}, {}, ""}; };
     XMeshRecord first = record(5, {4, 2, 3}, {3, 1, 4, 0, 0, 1, 2, 0, 1});
     first.materials = {power(1), power(2)};
     first.faceMaterials = {0, 0, 1};
-    XMeshRecord second = record(3, {3, 3, 3}, {0, 1, 2, 2, 1, 0, 1, 0, 2});
+    XMeshRecord second = record(3, {}, {0, 1, 2, 2, 1, 0, 1, 0, 2});
     second.materials = {power(3), power(4)};
     second.faceMaterials = {0, 1};
     const XMesh merged =
-        mergedOutsideFrames({record(3, {3}, {0, 1, 2}), first, record(3, {3}, {0, 1, 2}), second});
+        mergedOutsideFrames({record(3, {}, {0, 1, 2}), first, record(3, {3}, {0, 1, 2}), second});
     EXPECT_EQ(
         (Indices{0, 1, 2, 6, 4, 7, 6, 7, 3, 5, 3, 4, 8, 9, 10, 11, 12, 13, 13, 12, 11, 12, 11, 13}),
         merged.indices);
