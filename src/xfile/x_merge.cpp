@@ -41,14 +41,6 @@ void setNormal(XVertex& vertex, const XMeshRecord& mesh, std::uint32_t normal) {
     std::memcpy(vertex.normal, &mesh.normals[std::size_t{normal} * 3], sizeof vertex.normal);
 }
 
-// Room for `needed` items, growing at least geometrically: sized once per mesh, but a file of
-// many small meshes still copies what is merged only a few times.
-template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t needed) {
-    if (needed > values.capacity()) {
-        reserveWithLargePages(values, std::max(needed, values.capacity() * 2));
-    }
-}
-
 constexpr std::uint32_t none = UINT32_MAX;
 
 // Values by 64-bit key: open addressing into one array, so that millions of entries cost no
@@ -193,11 +185,14 @@ class CornerVertices {
         }
     }
 
-    // The merged vertex of corner `c`, which names the mesh's vertex `vertex`.
+    // The merged vertex of corner `c`, which names the mesh's vertex `vertex`. Small enough to
+    // be inlined into the loops over millions of corners when there are no normals to split by.
     std::uint32_t of(std::size_t c, std::uint32_t vertex) {
-        if (!withNormals_) {
-            return static_cast<std::uint32_t>(base_ + vertex);
-        }
+        return withNormals_ ? withNormal(c, vertex) : static_cast<std::uint32_t>(base_ + vertex);
+    }
+
+  private:
+    std::uint32_t withNormal(std::size_t c, std::uint32_t vertex) {
         const std::uint32_t normal = mesh_.normalCorners[c];
         if (normalOfVertex_[vertex] == none) {
             normalOfVertex_[vertex] = normal;
@@ -219,7 +214,6 @@ class CornerVertices {
         return static_cast<std::uint32_t>(base_ + vertexCount_ + split);
     }
 
-  private:
     std::size_t splitsAtMost() const {
         return withNormals_ ? std::min(mesh_.corners.size(), maxMeshVertices) : 0;
     }

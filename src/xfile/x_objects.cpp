@@ -119,6 +119,7 @@ template <typename Reader> class ObjectParser {
         reserveFor(values, n);
         for (std::size_t done = 0; done < n;) {
             const std::size_t run = std::min(n - done, runLength);
+            reserveAtLeast(values, done + run);
             values.resize(done + run);
             if (!in_.reals(values.data() + done, run)) {
                 return false;
@@ -288,6 +289,7 @@ template <typename Reader> class ObjectParser {
         return items(vertexCount, 3, [&](std::size_t, const float* position) {
             XVertex vertex{};
             std::memcpy(vertex.position, position, sizeof vertex.position);
+            reserveAtLeast(file.vertices, file.vertices.size() + 1);
             file.vertices.push_back(vertex);
         });
     }
@@ -332,6 +334,7 @@ template <typename Reader> class ObjectParser {
                 return fail("a face names an index past the end of its list");
             }
             if (kept != nullptr) {
+                reserveAtLeast(*kept, kept->size() + 1);
                 kept->push_back(corner);
             }
         }
