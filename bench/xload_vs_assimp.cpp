@@ -9,13 +9,14 @@
 //   peak memory at most 3 times the file's size (inflated size when compressed; files of 1 MB or
 //   more: below that a process's pages and the allocator's arenas say more than the loader does).
 //
-// Times are CPU time (user and system, page faults included), not the wall clock: the machine
-// this runs on is shared, and waiting for a core is no part of a loader's cost. Assimp is asked
+// Times are CPU time (user and system, page faults included): the machine this runs on is
+// shared, and waiting for a core is no part of a loader's cost. Our wall-clock median is shown
+// beside it, and the load averages at the end, to say how shared the machine was. Assimp is asked
 // for no post-processing, its cheapest read; ours also merges the meshes into one triangle list.
 // Built and run by bench/xload_vs_assimp.sh; not part of the build, which never needs Assimp.
 //
 //   xload_vs_assimp [--public DIR]... [FILE.x]...
-//   xload_vs_assimp --load ours|assimp FILE.x     (one load; prints "ms peak-KiB result")
+//   xload_vs_assimp --load ours|assimp FILE.x     (one load; prints "ms wall-ms peak-KiB result")
 
 #include "xfile/x_mesh.h"
 
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -41,9 +43,9 @@ constexpr double textFloorMBps = 300, binaryFloorMBps = 500;
 constexpr double publicRatioAim = 0.5, peakPerByteAim = 3;
 constexpr std::uintmax_t largeFile = 1 << 20;
 
-double cpuMilliseconds() {
+double milliseconds(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    clock_gettime(clock, &now);
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
@@ -58,26 +60,26 @@ long peakKiB() {
 int loadOnce(const std::string& reader, const char* path) {
     std::string result;
     const long peakBefore = peakKiB();
-    const double start = cpuMilliseconds();
+    const double start = milliseconds(CLOCK_PROCESS_CPUTIME_ID);
+    const double wallStart = milliseconds(CLOCK_MONOTONIC);
     if (reader == "ours") {
         XMesh mesh;
         std::string error;
         const bool read = loadXFile(path, mesh, error);
-        const double milliseconds = cpuMilliseconds() - start;
         result = read ? std::to_string(mesh.attributes.size()) + "-triangles" : "refused";
-        std::printf("%.3f %ld %s\n", milliseconds, peakKiB() - peakBefore, result.c_str());
-        return 0;
+    } else {
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(path, 0);
+        result = scene != nullptr ? std::to_string(scene->mNumMeshes) + "-meshes" : "refused";
     }
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, 0);
-    const double milliseconds = cpuMilliseconds() - start;
-    result = scene != nullptr ? std::to_string(scene->mNumMeshes) + "-meshes" : "refused";
-    std::printf("%.3f %ld %s\n", milliseconds, peakKiB() - peakBefore, result.c_str());
+    std::printf("%.3f %.3f %ld %s\n", milliseconds(CLOCK_PROCESS_CPUTIME_ID) - start,
+                milliseconds(CLOCK_MONOTONIC) - wallStart, peakKiB() - peakBefore, result.c_str());
     return 0;
 }
 
 struct Load {
     double milliseconds = 0;
+    double wallMilliseconds = 0;
     long peakKiB = 0;
     std::string result = "crashed";
 };
@@ -109,7 +111,8 @@ Load loadInFreshProcess(const char* reader, const std::string& path) {
     waitpid(child, &status, 0);
     char result[200] = {};
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-        std::sscanf(line, "%lf %ld %199s", &load.milliseconds, &load.peakKiB, result) == 3) {
+        std::sscanf(line, "%lf %lf %ld %199s", &load.milliseconds, &load.wallMilliseconds,
+                    &load.peakKiB, result) == 4) {
         load.result = result;
     }
     return load;
@@ -122,6 +125,9 @@ Load median(std::vector<Load> runs) {
     for (const Load& run : runs) {
         middle.peakKiB = std::max(middle.peakKiB, run.peakKiB);
     }
+    std::sort(runs.begin(), runs.end(),
+              [](const Load& a, const Load& b) { return a.wallMilliseconds < b.wallMilliseconds; });
+    middle.wallMilliseconds = runs[runs.size() / 2].wallMilliseconds;
     return middle;
 }
 
@@ -215,8 +221,9 @@ int main(int argc, char** argv) {
                 "Aims: text >= %.0f MB/s, binary >= %.0f MB/s, public files <= %.1f of Assimp's "
                 "time, peak <= %.0f x the file.\n\n",
                 loads, textFloorMBps, binaryFloorMBps, publicRatioAim, peakPerByteAim);
-    std::printf("%-34s %11s %8s %9s %10s %6s %9s %6s  %-17s %-10s %s\n", "file", "bytes", "MB/s",
-                "ours ms", "assimp ms", "ratio", "peak MB", "xsize", "ours", "assimp", "aims");
+    std::printf("%-34s %11s %8s %9s %9s %10s %6s %9s %6s  %-17s %-10s %s\n", "file", "bytes",
+                "MB/s", "ours ms", "wall ms", "assimp ms", "ratio", "peak MB", "xsize", "ours",
+                "assimp", "aims");
     for (const Entry& entry : filesOf(argc, argv)) {
         std::vector<Load> ours, assimp;
         for (int i = 0; i < loads; ++i) {
@@ -233,17 +240,24 @@ int main(int argc, char** argv) {
             assimpMedian.milliseconds > 0
                 ? std::to_string(oursMedian.milliseconds / assimpMedian.milliseconds).substr(0, 5)
                 : "-";
-        std::printf("%-34s %11ju %8.1f %9.2f %10.2f %6s %9.1f %6.2f  %-17s %-10s %s\n",
+        std::printf("%-34s %11ju %8.1f %9.2f %9.2f %10.2f %6s %9.1f %6.2f  %-17s %-10s %s\n",
                     (entry.isPublic ? "* " + baseName(entry.path) : baseName(entry.path)).c_str(),
                     size, size / 1e6 / (std::max(oursMedian.milliseconds, 1e-3) / 1e3),
-                    oursMedian.milliseconds, assimpMedian.milliseconds, ratio.c_str(), peakMB,
-                    heldBytes > 0 ? peakMB * 1e6 / heldBytes : 0.0, oursMedian.result.c_str(),
-                    assimpMedian.result.c_str(),
+                    oursMedian.milliseconds, oursMedian.wallMilliseconds, assimpMedian.milliseconds,
+                    ratio.c_str(), peakMB, heldBytes > 0 ? peakMB * 1e6 / heldBytes : 0.0,
+                    oursMedian.result.c_str(), assimpMedian.result.c_str(),
                     missedAims(entry, size, oursMedian, assimpMedian).c_str());
         std::fflush(stdout);
     }
-    std::printf("\n* a public file. peak MB: how far the load raised the process's peak resident "
-                "memory (the largest of the five);\nxsize: that over the file's size (over the "
-                "inflated size for a compressed file).\n");
+    std::printf(
+        "\n* a public file. MB/s and ours ms: CPU time; wall ms: our wall clock. peak MB: how "
+        "far the load raised the process's peak resident memory (the largest of the "
+        "five), the file's mapped pages included;\nxsize: that over the file's size (over "
+        "the inflated size for a compressed file).\n");
+    double load[3] = {};
+    if (getloadavg(load, 3) == 3) {
+        std::printf("Load averages at the end: %.2f %.2f %.2f (1, 5, 15 minutes).\n", load[0],
+                    load[1], load[2]);
+    }
     return 0;
 }

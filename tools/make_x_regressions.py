@@ -143,6 +143,16 @@ def regressions():
         "material-lists-repeated.x": compressed(text(mesh(" MeshMaterialList { 65536; 0;; }\n" * 3000
                                                + " MeshVertexColors { 0;; }\n" * 3000
                                                + " " * 140000))[16:]),
+        # Type names in any case, as D3DXLoadMeshFromX reads them (Wine's, observed).
+        "type-names-in-lower-case.x": text(RED.replace("Material", "material")
+                                           + mesh(" meshmateriallist { 1; 1; 0;; { Red } }\n")
+                                           .replace("Mesh", "mesh")),
+        # The first mesh's later list throws its first list's 65,535 defaults away: with them
+        # kept, the second mesh's would pass the ceiling of 65,536 materials. The blanks make
+        # room for the counts.
+        "material-defaults-thrown-away.x": compressed(text(
+            RED + mesh(" MeshMaterialList { 65535; 0;; }\n MeshMaterialList { 1; 1; 0;; { Red } }\n")
+            + mesh(" MeshMaterialList { 65535; 1; 0;; }\n") + " " * 140000)[16:]),
         "corners-past-the-ceiling.x": compressed(text(mesh(data="3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, "
                                                            "0.0;1.0;0.0;; 2;\n16777218;" + "0," * 16777218
                                                            + ";\n3;0,1,2;;"))[16:], 32768),

@@ -5,6 +5,7 @@
 // nothing until it is read.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,5 +42,14 @@ template <typename T> void reserveWithLargePages(std::vector<T>& values, std::si
     if (count > values.capacity()) {
         values.reserve(count);
         adviseLargePages(values.data(), values.capacity() * sizeof(T));
+    }
+}
+
+// Room for `needed` items, growing at least geometrically, with large pages hinted for it: for
+// a list that grows with what is read (sized once per mesh, a file of many small meshes still
+// copies what is merged only a few times).
+template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t needed) {
+    if (needed > values.capacity()) {
+        reserveWithLargePages(values, std::max(needed, values.capacity() * 2));
     }
 }

@@ -37,26 +37,8 @@ XMatrix multiply(const XMatrix& a, const XMatrix& b) {
     return product;
 }
 
-// The vertex of `vertex`'s position and texture coordinate, with no normal yet.
-XVertex vertexOf(const XMeshRecord& mesh, std::size_t vertex) {
-    XVertex out{};
-    std::memcpy(out.position, &mesh.positions[vertex * 3], sizeof out.position);
-    if (vertex * 2 + 1 < mesh.texcoords.size()) {
-        std::memcpy(out.texcoord, &mesh.texcoords[vertex * 2], sizeof out.texcoord);
-    }
-    return out;
-}
-
 void setNormal(XVertex& vertex, const XMeshRecord& mesh, std::uint32_t normal) {
     std::memcpy(vertex.normal, &mesh.normals[std::size_t{normal} * 3], sizeof vertex.normal);
-}
-
-// Room for `needed` items, growing at least geometrically: sized once per mesh, but a file of
-// many small meshes still copies what is merged only a few times.
-template <typename T> void reserveAtLeast(std::vector<T>& values, std::size_t needed) {
-    if (needed > values.capacity()) {
-        reserveWithLargePages(values, std::max(needed, values.capacity() * 2));
-    }
 }
 
 constexpr std::uint32_t none = UINT32_MAX;
@@ -115,7 +97,13 @@ class KeyTable {
 // gives very many normals costs no long walk.
 class SplitVertices {
   public:
-    explicit SplitVertices(std::size_t vertexCount) : firstSplit_(vertexCount, none) {}
+    // Room for a split at each of `cornerCount` corners, at most, made once: room no split takes
+    // is never touched, and so costs no memory.
+    SplitVertices(std::size_t vertexCount, std::size_t cornerCount)
+        : firstSplit_(vertexCount, none) {
+        reserveWithLargePages(normalOfSplit_, cornerCount);
+        reserveWithLargePages(nextSplit_, cornerCount);
+    }
 
     // The number of the split of `vertex` with `normal`, made as the next one when it is new.
     std::uint32_t find(std::uint32_t vertex, std::uint32_t normal, bool& added) {
@@ -156,7 +144,7 @@ class SplitVertices {
 // Once any mesh has vertex colours, every vertex of the merged mesh has one.
 // base: the merged mesh's first vertex of this mesh.
 void addColours(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
-                const std::vector<std::uint32_t>& extraSources) {
+                const std::vector<std::uint32_t>& splitSources) {
     if (mesh.colours.empty() && merged.colours.empty()) {
         return;
     }
@@ -166,8 +154,8 @@ void addColours(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
         return;
     }
     merged.colours.insert(merged.colours.end(), mesh.colours.begin(), mesh.colours.end());
-    for (std::uint32_t corner : extraSources) {
-        merged.colours.push_back(mesh.colours[mesh.corners[corner]]);
+    for (std::uint32_t vertex : splitSources) {
+        merged.colours.push_back(mesh.colours[vertex]);
     }
 }
 
@@ -178,47 +166,97 @@ std::uint32_t materialOfFace(const XMeshRecord& mesh, std::size_t face) {
     return mesh.faceMaterials[std::min(face, mesh.faceMaterials.size() - 1)];
 }
 
-// One pass over a mesh's corners, face by face: each corner's vertex, and each face's fan of
-// triangles from its first corner. Each position keeps the normal of the first corner that uses
-// it; a corner giving it a different normal gets a vertex of its own, appended after the mesh's
-// own vertices (those from `base`), once per pair of position and normal. extraSources: for each
-// appended vertex, the corner it was made for. materialBase: the merged mesh's first material of
-// this mesh.
-void addCorners(XMesh& merged, const XMeshRecord& mesh, std::size_t base, std::size_t vertexCount,
-                std::uint32_t materialBase, std::vector<std::uint32_t>& extraSources) {
-    const bool withNormals = !mesh.normalCorners.empty();
-    std::vector<std::uint32_t> normalOfVertex(withNormals ? vertexCount : 0, none);
-    SplitVertices splits(withNormals ? vertexCount : 0);
-    const auto vertexOfCorner = [&](std::size_t c) {
-        const std::uint32_t vertex = mesh.corners[c];
-        if (!withNormals) {
-            return vertex;
+// The merged vertex of each corner of a mesh, corners asked in file order. Each position keeps
+// the normal of the first corner that uses it; a corner giving it a different normal gets a
+// vertex of its own, appended after the mesh's own vertices (those from `base`), once per pair of
+// position and normal. sources: for each appended vertex, the position it was split from; kept
+// only for a mesh with vertex colours, which the appended vertices copy.
+class CornerVertices {
+  public:
+    CornerVertices(XMesh& merged, const XMeshRecord& mesh, std::size_t base,
+                   std::size_t vertexCount, std::vector<std::uint32_t>& sources)
+        : merged_(merged), mesh_(mesh), base_(base), vertexCount_(vertexCount),
+          withNormals_(!mesh.normalCorners.empty()),
+          keepSources_(withNormals_ && !mesh.colours.empty()),
+          normalOfVertex_(withNormals_ ? vertexCount_ : 0, none),
+          splits_(withNormals_ ? vertexCount_ : 0, splitsAtMost()), sources_(sources) {
+        if (keepSources_) {
+            reserveWithLargePages(sources_, splitsAtMost());
         }
-        const std::uint32_t normal = mesh.normalCorners[c];
-        if (normalOfVertex[vertex] == none) {
-            normalOfVertex[vertex] = normal;
-            setNormal(merged.vertices[base + vertex], mesh, normal);
+    }
+
+    // The merged vertex of corner `c`, which names the mesh's vertex `vertex`. Small enough to
+    // be inlined into the loops over millions of corners when there are no normals to split by.
+    std::uint32_t of(std::size_t c, std::uint32_t vertex) {
+        return withNormals_ ? withNormal(c, vertex) : static_cast<std::uint32_t>(base_ + vertex);
+    }
+
+  private:
+    std::uint32_t withNormal(std::size_t c, std::uint32_t vertex) {
+        const std::uint32_t normal = mesh_.normalCorners[c];
+        if (normalOfVertex_[vertex] == none) {
+            normalOfVertex_[vertex] = normal;
+            setNormal(merged_.vertices[base_ + vertex], mesh_, normal);
         }
-        if (normalOfVertex[vertex] == normal) {
-            return vertex;
+        if (normalOfVertex_[vertex] == normal) {
+            return static_cast<std::uint32_t>(base_ + vertex);
         }
         bool added = false;
-        const std::uint32_t split = splits.find(vertex, normal, added);
+        const std::uint32_t split = splits_.find(vertex, normal, added);
         if (added) {
-            extraSources.push_back(static_cast<std::uint32_t>(c));
-            XVertex split = merged.vertices[base + vertex];
-            setNormal(split, mesh, normal);
-            merged.vertices.push_back(split);
+            if (keepSources_) {
+                sources_.push_back(vertex);
+            }
+            XVertex copy = merged_.vertices[base_ + vertex];
+            setNormal(copy, mesh_, normal);
+            merged_.vertices.push_back(copy);
         }
-        return static_cast<std::uint32_t>(vertexCount + split);
-    };
+        return static_cast<std::uint32_t>(base_ + vertexCount_ + split);
+    }
+
+    std::size_t splitsAtMost() const {
+        return withNormals_ ? std::min(mesh_.corners.size(), maxMeshVertices) : 0;
+    }
+
+    XMesh& merged_;
+    const XMeshRecord& mesh_;
+    std::size_t base_, vertexCount_;
+    bool withNormals_, keepSources_;
+    std::vector<std::uint32_t> normalOfVertex_;
+    SplitVertices splits_;
+    std::vector<std::uint32_t>& sources_;
+};
+
+// A mesh whose faces are all triangles: its corners are its triangles' indices already, appended
+// (or, for the merged mesh's first indices, taken whole) and renumbered in place.
+void addTriangles(XMesh& merged, XMeshRecord& mesh, std::uint32_t materialBase,
+                  CornerVertices& vertexOf) {
+    const std::size_t first = merged.indices.size(), count = mesh.corners.size();
+    if (first == 0) {
+        merged.indices = std::move(mesh.corners);
+    } else {
+        merged.indices.insert(merged.indices.end(), mesh.corners.begin(), mesh.corners.end());
+        mesh.corners = std::vector<std::uint32_t>();
+    }
+    for (std::size_t c = 0; c < count; ++c) {
+        std::uint32_t& index = merged.indices[first + c];
+        index = vertexOf.of(c, index);
+    }
+    for (std::size_t face = 0; face < count / 3; ++face) {
+        merged.attributes.push_back(materialBase + materialOfFace(mesh, face));
+    }
+}
+
+// Faces of any size, each a fan of triangles from its first corner.
+void addFans(XMesh& merged, const XMeshRecord& mesh, std::uint32_t materialBase,
+             CornerVertices& vertexOf) {
     std::size_t corner = 0;
     for (std::size_t face = 0; face < mesh.faceSizes.size(); ++face) {
         const std::uint32_t attribute = materialBase + materialOfFace(mesh, face);
         const std::uint32_t size = mesh.faceSizes[face];
         std::uint32_t first = 0, previous = 0;
         for (std::uint32_t i = 0; i < size; ++i, ++corner) {
-            const std::uint32_t vertex = static_cast<std::uint32_t>(base + vertexOfCorner(corner));
+            const std::uint32_t vertex = vertexOf.of(corner, mesh.corners[corner]);
             if (i >= 2) {
                 merged.indices.insert(merged.indices.end(), {first, previous, vertex});
                 merged.attributes.push_back(attribute);
@@ -278,8 +316,8 @@ int XMeshMerge::addFrame(int parent) {
 }
 
 bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
-    const std::size_t vertexCount = mesh.positions.size() / 3;
-    std::size_t triangles = 0;
+    const std::size_t vertexCount = mesh.vertices.size();
+    std::size_t triangles = mesh.faceSizes.empty() ? mesh.corners.size() / 3 : 0;
     for (std::uint32_t size : mesh.faceSizes) {
         triangles += size >= 3 ? size - 2 : 0;
     }
@@ -297,19 +335,29 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     // Room for a vertex split off at each corner, at most: room that no split takes is never
     // touched, and so costs no memory.
     const std::size_t splitsAtMost = mesh.normalCorners.empty() ? 0 : mesh.corners.size();
+    if (base == 0) {
+        merged_.vertices = std::move(mesh.vertices); // the first mesh's, taken whole
+    }
     reserveAtLeast(merged_.vertices, std::min(base + vertexCount + splitsAtMost, maxMeshVertices));
-    reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
+    if (!mesh.faceSizes.empty() || !merged_.indices.empty()) { // else the corners are taken
+        reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
+    }
     reserveAtLeast(merged_.attributes, firstTriangle + triangles);
-    for (std::size_t v = 0; v < vertexCount; ++v) {
-        merged_.vertices.push_back(vertexOf(mesh, v));
+    if (base != 0) {
+        merged_.vertices.insert(merged_.vertices.end(), mesh.vertices.begin(), mesh.vertices.end());
     }
     // The merged vertices now hold the positions and texture coordinates (a split copies its
     // position's): the record's go, so that the peak of a large load holds them once.
-    const bool withTexcoords = !mesh.texcoords.empty();
-    mesh.positions = std::vector<float>();
-    mesh.texcoords = std::vector<float>();
-    std::vector<std::uint32_t> extraSources;
-    addCorners(merged_, mesh, base, vertexCount, materialBase, extraSources);
+    mesh.vertices = std::vector<XVertex>();
+    std::vector<std::uint32_t> splitSources;
+    {
+        CornerVertices vertexOf(merged_, mesh, base, vertexCount, splitSources);
+        if (mesh.faceSizes.empty()) {
+            addTriangles(merged_, mesh, materialBase, vertexOf);
+        } else {
+            addFans(merged_, mesh, materialBase, vertexOf);
+        }
+    }
     if (merged_.vertices.size() > maxMeshVertices) {
         merged_.vertices.resize(base);
         merged_.indices.resize(firstTriangle * 3);
@@ -323,9 +371,9 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
         defaultMaterialIndex_ = materialBase;
         merged_.materials.push_back(defaultXMaterial);
     }
-    addColours(merged_, mesh, base, extraSources);
+    addColours(merged_, mesh, base, splitSources);
     merged_.hasNormals = merged_.hasNormals || !mesh.normalCorners.empty();
-    merged_.hasTexcoords = merged_.hasTexcoords || withTexcoords;
+    merged_.hasTexcoords = merged_.hasTexcoords || mesh.hasTexcoords;
     placed_.push_back({frame, base, merged_.vertices.size() - base});
     return true;
 }

@@ -27,15 +27,25 @@ extern const XMaterial defaultXMaterial;
 
 // One mesh as the file gives it, before it is split into triangles and merged.
 struct XMeshRecord {
-    std::vector<float> positions;             // three per vertex
-    std::vector<std::uint32_t> faceSizes;     // corners per face
+    // Position and texture coordinate of each vertex, normals left to the merge: the merged mesh's
+    // vertices as they will be, so that a file's only mesh is taken whole rather than copied.
+    std::vector<XVertex> vertices;
+    bool hasTexcoords = false;
+    // Corners per face; empty when every face is a triangle, as most are.
+    std::vector<std::uint32_t> faceSizes;
     std::vector<std::uint32_t> corners;       // vertex index of each corner, face after face
     std::vector<float> normals;               // three per normal
     std::vector<std::uint32_t> normalCorners; // normal index of each corner; empty without normals
-    std::vector<float> texcoords;             // two per vertex given
     std::vector<XMaterial> materials;
     std::vector<std::uint32_t> faceMaterials; // may be shorter than the faces: the last repeats
     std::vector<std::uint32_t> colours;       // ARGB per vertex; empty without vertex colours
+
+    std::size_t faceCount() const {
+        return faceSizes.empty() ? corners.size() / 3 : faceSizes.size();
+    }
+    std::uint32_t faceSize(std::size_t face) const {
+        return faceSizes.empty() ? 3 : faceSizes[face];
+    }
 };
 
 class XMeshMerge {

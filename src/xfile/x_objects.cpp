@@ -28,8 +28,9 @@ constexpr int maxFrameDepth = 64;
 constexpr const char* pastCeiling =
     "the file makes more vertices or triangles than the loader's ceiling";
 
-// What a vector reserves before its count is borne out by numbers actually read, when the data
-// is not all in hand (a compressed file's counts are checked only against its stated size).
+// The numbers a vector reserves room for before its count is borne out by numbers actually
+// read, when the data is not all in hand (a compressed file's counts are checked only against its
+// stated size).
 constexpr std::size_t initialReserve = 1u << 16;
 // Lists are read in runs of at most this many numbers, so that a run's copy stays in the cache.
 constexpr std::size_t runLength = 1u << 14;
@@ -97,15 +98,17 @@ template <typename Reader> class ObjectParser {
         return value <= room || fail("a count larger than the rest of the file");
     }
 
-    // Room for a list of `numbers` numbers, made once from its checked count, so that the vector
-    // never grows by copying; but no more than the bytes left in the file hold at the reader's
-    // typical size of a number, so that a count the file does not bear out costs little. Where
-    // the data is not all in hand (a compressed file states its size), only a first part is
-    // made, and the rest grows with what is read.
-    template <typename T> void reserveFor(std::vector<T>& values, std::size_t numbers) {
-        const std::size_t inFile = in_.remainingBytes() / Reader::typicalBytesPerNumber;
-        reserveWithLargePages(values,
-                              std::min(numbers, in_.holdsAllData() ? inFile : initialReserve));
+    // Room for a list of `items` items of `numbersPerItem` numbers each, made once from its
+    // checked count, so that the vector never grows by copying; but no more than the bytes left
+    // in the file hold at the reader's typical size of a number, so that a count the file does
+    // not bear out costs little. Where the data is not all in hand (a compressed file states its
+    // size), only a first part is made, and the rest grows with what is read.
+    template <typename T>
+    void reserveFor(std::vector<T>& values, std::size_t items, std::size_t numbersPerItem = 1) {
+        const std::size_t numbers = in_.holdsAllData()
+                                        ? in_.remainingBytes() / Reader::typicalBytesPerNumber
+                                        : initialReserve;
+        reserveWithLargePages(values, std::min(items, numbers / numbersPerItem));
     }
 
     // Reads n numbers into `values`, replacing what it held (a mesh may give a child object
@@ -116,6 +119,7 @@ template <typename Reader> class ObjectParser {
         reserveFor(values, n);
         for (std::size_t done = 0; done < n;) {
             const std::size_t run = std::min(n - done, runLength);
+            reserveAtLeast(values, done + run);
             values.resize(done + run);
             if (!in_.reals(values.data() + done, run)) {
                 return false;
@@ -126,6 +130,25 @@ template <typename Reader> class ObjectParser {
     }
 
     bool reals(float* values, std::size_t n) { return in_.reals(values, n); }
+
+    // Reads `count` items of `width` numbers each in runs through a buffer that stays in the
+    // cache, handing each item to store(index, numbers).
+    template <typename Store> bool items(std::size_t count, std::size_t width, Store store) {
+        const std::size_t perRun = runLength / width;
+        run_.resize(
+            std::max(run_.size(), std::min(count, perRun) * width)); // small for small files
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(count - done, perRun);
+            if (!in_.reals(run_.data(), n * width)) {
+                return false;
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                store(done + i, run_.data() + i * width);
+            }
+            done += n;
+        }
+        return true;
+    }
 
     // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
     // so its body is skipped as an unknown object's is.
@@ -251,8 +274,8 @@ template <typename Reader> class ObjectParser {
         if (merge_.vertexCount() + vertexCount > maxMeshVertices) {
             return fail(pastCeiling);
         }
-        if (!realsInto(file.positions, std::size_t{vertexCount} * 3) ||
-            !count(faceCount, 1, maxMeshTriangles) || !faces(faceCount, vertexCount, file) ||
+        if (!positions(vertexCount, file) || !count(faceCount, 1, maxMeshTriangles) ||
+            !faces(faceCount, vertexCount, file) ||
             !children([&] { return meshChild(file, pending); })) {
             return false;
         }
@@ -260,10 +283,20 @@ template <typename Reader> class ObjectParser {
         return merge_.addMesh(std::move(file), frame) || fail(pastCeiling);
     }
 
+    // Straight into the vertices the merge takes, which grow with what is read.
+    bool positions(std::uint32_t vertexCount, XMeshRecord& file) {
+        reserveFor(file.vertices, vertexCount, 3);
+        return items(vertexCount, 3, [&](std::size_t, const float* position) {
+            XVertex vertex{};
+            std::memcpy(vertex.position, position, sizeof vertex.position);
+            reserveAtLeast(file.vertices, file.vertices.size() + 1);
+            file.vertices.push_back(vertex);
+        });
+    }
+
     // The faces' sizes and corners. The triangles they make are counted as they are read, and
     // the mesh refused as soon as they pass what the merge has room for.
     bool faces(std::uint32_t faceCount, std::uint32_t vertexCount, XMeshRecord& file) {
-        reserveFor(file.faceSizes, faceCount);
         reserveFor(file.corners, std::size_t{faceCount} * 3); // most faces are triangles
         const std::size_t room = maxMeshTriangles - merge_.triangleCount();
         std::size_t triangles = 0;
@@ -276,7 +309,13 @@ template <typename Reader> class ObjectParser {
             if (triangles > room || file.corners.size() + size > maxMeshCorners) {
                 return fail(pastCeiling);
             }
-            file.faceSizes.push_back(size);
+            if (size != 3 && file.faceSizes.empty()) { // the first face that is no triangle
+                reserveFor(file.faceSizes, faceCount);
+                file.faceSizes.assign(face, 3);
+            }
+            if (!file.faceSizes.empty() || size != 3) {
+                file.faceSizes.push_back(size);
+            }
             if (!corners(size, vertexCount, &file.corners)) {
                 return false;
             }
@@ -295,6 +334,7 @@ template <typename Reader> class ObjectParser {
                 return fail("a face names an index past the end of its list");
             }
             if (kept != nullptr) {
+                reserveAtLeast(*kept, kept->size() + 1);
                 kept->push_back(corner);
             }
         }
@@ -330,7 +370,7 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         file.normalCorners.clear();
-        bool sameFaces = faceCount == file.faceSizes.size();
+        bool sameFaces = faceCount == file.faceCount();
         if (sameFaces) {
             reserveWithLargePages(file.normalCorners, file.corners.size());
         }
@@ -339,7 +379,7 @@ template <typename Reader> class ObjectParser {
             if (!count(size, 1, maxMeshTriangles + 2)) {
                 return false;
             }
-            sameFaces = sameFaces && size == file.faceSizes[face];
+            sameFaces = sameFaces && size == file.faceSize(face);
             if (!corners(size, normalCount, sameFaces ? &file.normalCorners : nullptr)) {
                 return false;
             }
@@ -351,10 +391,24 @@ template <typename Reader> class ObjectParser {
         return children([&] { return skipChild(); });
     }
 
+    // Into the vertices, in place of any list given before; vertices past the list's end get
+    // (0, 0), and coordinates past the vertices are read and dropped.
     bool texcoords(XMeshRecord& file) {
         std::uint32_t coordinateCount = 0;
-        return count(coordinateCount, 2, maxMeshVertices) &&
-               realsInto(file.texcoords, std::size_t{coordinateCount} * 2) &&
+        if (!count(coordinateCount, 2, maxMeshVertices)) {
+            return false;
+        }
+        std::vector<XVertex>& vertices = file.vertices;
+        for (std::size_t v = coordinateCount; v < vertices.size() && file.hasTexcoords; ++v) {
+            vertices[v].texcoord[0] = vertices[v].texcoord[1] = 0;
+        }
+        file.hasTexcoords = coordinateCount > 0;
+        return items(coordinateCount, 2,
+                     [&](std::size_t v, const float* uv) {
+                         if (v < vertices.size()) {
+                             std::memcpy(vertices[v].texcoord, uv, sizeof vertices[v].texcoord);
+                         }
+                     }) &&
                children([&] { return skipChild(); });
     }
 
@@ -365,7 +419,7 @@ template <typename Reader> class ObjectParser {
         if (!count(entryCount, 5, maxMeshVertices)) {
             return false;
         }
-        const std::size_t vertexCount = file.positions.size() / 3;
+        const std::size_t vertexCount = file.vertices.size();
         pending.coloured = true;
         pending.colours.clear();
         pending.colours.reserve(std::min<std::size_t>(entryCount, initialReserve));
@@ -389,7 +443,7 @@ template <typename Reader> class ObjectParser {
         // A list with fewer materials than it counts is filled up.
         file.materials.resize(pending.materialCount, defaultXMaterial);
         if (pending.coloured) {
-            file.colours.assign(file.positions.size() / 3, unnamedVertexColour);
+            file.colours.assign(file.vertices.size(), unnamedVertexColour);
             for (const auto& [vertex, colour] : pending.colours) {
                 file.colours[vertex] = colour;
             }
@@ -495,6 +549,7 @@ template <typename Reader> class ObjectParser {
     XMesh& mesh_;
     XMeshMerge merge_;
     const char* why_ = nullptr;
+    std::vector<float> run_; // a run of a list's numbers on their way to the vertices
     std::unordered_map<std::string, XMaterial> namedMaterials_;
 };
 

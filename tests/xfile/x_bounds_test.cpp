@@ -64,7 +64,8 @@ using Outcome = mesh_check::Parsed;
 const std::string textHeader = "xof 0303txt 0032\n";
 
 // Counts that the file's size allows, then blanks: refused, having held far less than the
-// counts would need, and in the compressed form far less than the inflated blanks.
+// counts would need (12 MB and more), and in the compressed form far less than the inflated
+// blanks. Room made from the bytes may pass the file's size: a vertex's 3 numbers take 32 bytes.
 TEST(XBoundsTest, CountsThatTheFileDoesNotBearOutCostNoMemory) {
     const std::string blanks(3u << 20, ' ');
     const std::string faces = " Mesh {\n 3;\n 0;0;0;, 1;0;0;, 0;1;0;;\n 1;\n 1000000;";
@@ -83,7 +84,7 @@ TEST(XBoundsTest, CountsThatTheFileDoesNotBearOutCostNoMemory) {
         const HeapUse use = heapUseOf([&] { outcome = parse(c.file); });
         EXPECT_FALSE(outcome.read);
         EXPECT_EQ("", mesh_check::outcomeFault(outcome)) << outcome.error;
-        EXPECT_LT(use.peak, std::size_t{3} << 20) << use.peak;
+        EXPECT_LT(use.peak, std::size_t{6} << 20) << use.peak;
     }
 }
 

@@ -14,7 +14,11 @@ using Floats = std::vector<float>;
 
 // `vertices` vertices at the origin, and faces given by their sizes and their corners.
 XMeshRecord record(std::size_t vertices, const Indices& faceSizes, const Indices& corners) {
-    return {Floats(vertices * 3), faceSizes, corners, {}, {}, {}, {}, {}, {}};
+    XMeshRecord mesh;
+    mesh.vertices.resize(vertices);
+    mesh.faceSizes = faceSizes;
+    mesh.corners = corners;
+    return mesh;
 }
 
 XMesh mergedOutsideFrames(std::initializer_list<XMeshRecord> meshes) {
@@ -26,19 +30,20 @@ XMesh mergedOutsideFrames(std::initializer_list<XMeshRecord> meshes) {
     return merged;
 }
 
-// A quad is a fan from its first corner; a 2-corner face makes none but keeps its material. Indices
-// follow the vertices before, attributes the materials before (a short list of face materials
-// repeats its last); meshes without a material list share one default.
+// A quad is a fan from its first corner; a 2-corner face makes none but keeps its material; faces
+// without sizes are triangles. Indices follow the vertices before, attributes the materials
+// before (a short list of face materials repeats its last); meshes without a material list share
+// one default.
 TEST(XMergeTest, FansIndicesAndMaterialsAcrossMeshes) {
     const auto power = [](float power) { return XMaterial{{}, power, {}, {}, ""}; };
     XMeshRecord first = record(5, {4, 2, 3}, {3, 1, 4, 0, 0, 1, 2, 0, 1});
     first.materials = {power(1), power(2)};
     first.faceMaterials = {0, 0, 1};
-    XMeshRecord second = record(3, {3, 3, 3}, {0, 1, 2, 2, 1, 0, 1, 0, 2});
+    XMeshRecord second = record(3, {}, {0, 1, 2, 2, 1, 0, 1, 0, 2});
     second.materials = {power(3), power(4)};
     second.faceMaterials = {0, 1};
     const XMesh merged =
-        mergedOutsideFrames({record(3, {3}, {0, 1, 2}), first, record(3, {3}, {0, 1, 2}), second});
+        mergedOutsideFrames({record(3, {}, {0, 1, 2}), first, record(3, {3}, {0, 1, 2}), second});
     EXPECT_EQ(
         (Indices{0, 1, 2, 6, 4, 7, 6, 7, 3, 5, 3, 4, 8, 9, 10, 11, 12, 13, 13, 12, 11, 12, 11, 13}),
         merged.indices);
@@ -53,7 +58,10 @@ TEST(XMergeTest, VerticesSplitByNormalsKeepTheirTexcoordsAndColours) {
     XMeshRecord split = record(3, {3, 3, 3}, {0, 1, 2, 0, 2, 1, 2, 0, 1});
     split.normals = {0, 0, 1, 0, 0, -1};
     split.normalCorners = {0, 0, 0, 1, 1, 1, 1, 1, 0};
-    split.texcoords = {5, 0, 6, 0, 7, 0};
+    for (std::size_t v = 0; v < 3; ++v) {
+        split.vertices[v].texcoord[0] = 5.0f + static_cast<float>(v);
+    }
+    split.hasTexcoords = true;
     split.colours = {0xA0, 0xA1, 0xA2};
     const XMesh merged = mergedOutsideFrames({record(2, {}, {}), split, record(1, {}, {})});
     EXPECT_EQ((Indices{2, 3, 4, 5, 6, 7, 6, 5, 3}), merged.indices);
@@ -83,7 +91,7 @@ TEST(XMergeTest, VerticesSplitByNormalsKeepTheirTexcoordsAndColours) {
 // under a mirror. A frame that moves a vertex past float's range gives 0 there, not inf.
 TEST(XMergeTest, FramesMoveTheirMeshesAndTurnTheirNormals) {
     XMeshRecord mesh = record(3, {3}, {0, 1, 2});
-    mesh.positions = {1, 2, 3, 1, 0, 0, 2, 0, 0};
+    mesh.vertices = {{{1, 2, 3}, {}, {}}, {{1, 0, 0}, {}, {}}, {{2, 0, 0}, {}, {}}};
     mesh.normals = {1, 1, 0};
     mesh.normalCorners = {0, 0, 0};
     XMesh merged;
@@ -93,7 +101,7 @@ TEST(XMergeTest, FramesMoveTheirMeshesAndTurnTheirNormals) {
     ASSERT_TRUE(merge.addMesh(mesh, child));
     const int far = merge.addFrame(-1);
     merge.setFrameMatrix(far, {1e30f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
-    mesh.positions[0] = 1e30f;
+    mesh.vertices[0].position[0] = 1e30f;
     ASSERT_TRUE(merge.addMesh(mesh, far));
     merge.setFrameMatrix(root, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1});
     merge.placeMeshes();

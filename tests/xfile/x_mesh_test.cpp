@@ -175,6 +175,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"index-with-a-fraction.x", "line 2: a whole number from 0"},
         {"integer-list-past-end.x", "byte 34: a list is longer"},
         {"japanese-names.x", ""},
+        {"material-defaults-thrown-away.x", ""},
         {"material-index-off-by-one.x", "line 3: a face names a material past"},
         {"material-list-given-twice.x", ""},
         {"material-lists-repeated.x", ""},
@@ -195,6 +196,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"stray-brace-before-the-data.x", "line 1: the file holds no mesh"},
         {"stray-brace-ends-the-data.x", ""},
         {"string-past-end.x", "byte 112: a name or string longer than 64 KiB"},
+        {"type-names-in-lower-case.x", ""},
         {"words-at-their-limit.x", ""},
     };
     std::size_t checked = 0;
