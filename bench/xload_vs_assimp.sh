@@ -27,5 +27,9 @@ if [ ${#files[@]} -eq 0 ]; then
         "$out"/grid.bzip.x "$out"/faceted.bin.x)
 fi
 publicArgs=()
-[ ! -d "$public" ] || publicArgs=(--public "$public")
+if [ -d "$public" ]; then
+    publicArgs=(--public "$public")
+else
+    echo "xload_vs_assimp.sh: no public files: $public is not a folder (--public DIR or XFILES)" >&2
+fi
 exec "$out/xload_vs_assimp" "${publicArgs[@]}" "${files[@]}"
