@@ -29,7 +29,7 @@ def capture_timings():
         subprocess.run([os.path.join(REPO, "bench", "build_capture_bench.sh"), exe], check=True)
         with harness.Session(None, None, exe) as s:
             s.proc = s.launch([exe])
-            code = s.wait_exit(120)
+            code = wine_figures.wait_exit(s, 120)
             return code, s.output().strip()
     finally:
         shutil.rmtree(build, ignore_errors=True)

@@ -54,7 +54,7 @@ def native_capture_timings(timing_exe, scene):
     """The native capture benchmark's report, run in a copy of the scene on its own display."""
     with harness.Session(None, scene, timing_exe) as session:
         session.proc = session.launch([timing_exe])
-        session.wait_exit(300)
+        wine_figures.wait_exit(session, 300)
         return session.output().strip()
 
 

@@ -27,6 +27,12 @@ def built_beside(program, target):
     return os.path.join(tree, target + os.path.splitext(program)[1])
 
 
+def wait_exit(session, timeout):
+    """Waits until the program the session launched has ended; returns its exit code."""
+    session.wait(lambda: session.proc.poll() is not None, timeout, "the program still running")
+    return session.proc.returncode
+
+
 def frame_rates(output):
     """Wine's per-second frame rates, one per present: it prints each second twice (once for
     the buffer swap, once for the present) and starts with a second of zeros and one that

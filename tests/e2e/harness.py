@@ -187,13 +187,15 @@ class Session:
     """One viewer on its own display, in a copy of a scene folder, with its own Wine prefix."""
 
     def __init__(self, test, scene=None, exe=None, env=None, d3dx=None, change=None):
-        """test: the unittest case whose end closes the session. change(folder) changes the
+        """test: the unittest case whose end closes the session (None: the session is used as a
+        context manager, as the benchmarks do). change(folder) changes the
         copy of the scene. env: variables to add to the program's environment. d3dx: whether
         Wine offers its D3DX (by default unless E2E_NO_D3DX=1)."""
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
-        test.addCleanup(self.close)
+        if test is not None:
+            test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
         if change:
@@ -491,6 +493,12 @@ class Session:
         """Holds Escape until the program has ended; returns its exit code."""
         self.hold_until("Escape", lambda: self.proc.poll() is not None)
         return self.proc.returncode
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
 
     def close(self):
         if self.x is not None:
