@@ -295,10 +295,14 @@ class Session:
         with open(self.output_path, errors="replace") as f:
             return f.read()
 
+    def viewer_pid(self):
+        """The process its window names: under Wine, the one running the .exe, not the wine
+        launcher."""
+        return int(run(["xdotool", "getwindowpid", str(self.window)], self.env))
+
     def maps(self):
-        """The viewer's memory map, of the process its window names (under Wine, the one
-        running the .exe, not the wine launcher)."""
-        return proc_file(int(run(["xdotool", "getwindowpid", str(self.window)], self.env)), "maps")
+        """The viewer's memory map."""
+        return proc_file(self.viewer_pid(), "maps")
 
     def start(self, search=None, steady=True, args=()):
         """Starts the viewer and waits for its window, found by search (xdotool's arguments)
