@@ -194,13 +194,13 @@ class Session:
         self.exe = os.path.abspath(exe or options.exe)
         self.wine = self.exe.lower().endswith(".exe")
         self.root = tempfile.mkdtemp(prefix="viewer-e2e-")
+        self.proc = self.window = self.x = self.xvfb = None  # what close() may find made
         if test is not None:
             test.addCleanup(self.close)
         self.workdir = os.path.join(self.root, "work")
         shutil.copytree(scene or options.scene or tempfile.mkdtemp(dir=self.root), self.workdir)
         if change:
             change(self.workdir)
-        self.proc = self.window = self.x = None
         self.released_at = {}  # key: the frame count when it went up
         self.output_path = os.path.join(self.root, "output.txt")
         self.display = self._start_display()
@@ -509,10 +509,11 @@ class Session:
             self.x.close()
         if self.proc is not None and self.proc.poll() is None:
             os.killpg(self.proc.pid, 9)
-        if self.wine:
+        if self.wine and self.xvfb is not None:
             subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-        self.xvfb.kill()
-        self.xvfb.wait()
+        if self.xvfb is not None:
+            self.xvfb.kill()
+            self.xvfb.wait()
         if os.environ.get("E2E_KEEP") != "1":
             shutil.rmtree(self.root, ignore_errors=True)
 
