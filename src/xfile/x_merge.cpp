@@ -166,6 +166,12 @@ std::uint32_t materialOfFace(const XMeshRecord& mesh, std::size_t face) {
     return mesh.faceMaterials[std::min(face, mesh.faceMaterials.size() - 1)];
 }
 
+// Room for a vertex split off at each corner, at most: room that no split takes is never
+// touched, and so costs no memory.
+std::size_t splitsAtMost(const XMeshRecord& mesh) {
+    return mesh.normalCorners.empty() ? 0 : std::min(mesh.corners.size(), maxMeshVertices);
+}
+
 // The merged vertex of each corner of a mesh, corners asked in file order. Each position keeps
 // the normal of the first corner that uses it; a corner giving it a different normal gets a
 // vertex of its own, appended after the mesh's own vertices (those from `base`), once per pair of
@@ -179,9 +185,9 @@ class CornerVertices {
           withNormals_(!mesh.normalCorners.empty()),
           keepSources_(withNormals_ && !mesh.colours.empty()),
           normalOfVertex_(withNormals_ ? vertexCount_ : 0, none),
-          splits_(withNormals_ ? vertexCount_ : 0, splitsAtMost()), sources_(sources) {
+          splits_(withNormals_ ? vertexCount_ : 0, splitsAtMost(mesh)), sources_(sources) {
         if (keepSources_) {
-            reserveWithLargePages(sources_, splitsAtMost());
+            reserveWithLargePages(sources_, splitsAtMost(mesh));
         }
     }
 
@@ -212,10 +218,6 @@ class CornerVertices {
             merged_.vertices.push_back(copy);
         }
         return static_cast<std::uint32_t>(base_ + vertexCount_ + split);
-    }
-
-    std::size_t splitsAtMost() const {
-        return withNormals_ ? std::min(mesh_.corners.size(), maxMeshVertices) : 0;
     }
 
     XMesh& merged_;
@@ -332,13 +334,11 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     const std::uint32_t materialBase = sharesDefault
                                            ? defaultMaterialIndex_
                                            : static_cast<std::uint32_t>(merged_.materials.size());
-    // Room for a vertex split off at each corner, at most: room that no split takes is never
-    // touched, and so costs no memory.
-    const std::size_t splitsAtMost = mesh.normalCorners.empty() ? 0 : mesh.corners.size();
     if (base == 0) {
         merged_.vertices = std::move(mesh.vertices); // the first mesh's, taken whole
     }
-    reserveAtLeast(merged_.vertices, std::min(base + vertexCount + splitsAtMost, maxMeshVertices));
+    reserveAtLeast(merged_.vertices,
+                   std::min(base + vertexCount + splitsAtMost(mesh), maxMeshVertices));
     if (!mesh.faceSizes.empty() || !merged_.indices.empty()) { // else the corners are taken
         reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
     }
