@@ -2,8 +2,8 @@
 // renderer says how: src/platform/d3d9/ over Direct3D 9 (with D3DX 9 when it is installed,
 // our own mesh, texture and text code when not), src/platform/gl/ over OpenGL. Each verb
 // sets all the state it relies on, or puts back what it changed, so what it draws does not
-// hang on which verbs came before it (tests/e2e/draw_orders); each platform keeps its API's
-// conventions (Direct3D's pixel centres, OpenGL's depth range) to itself. All calls come from the
+// hang on which verbs came before it; each platform keeps its API's conventions (Direct3D's
+// pixel centres, OpenGL's depth range) to itself. All calls come from the
 // program's one thread.
 //
 //   setUpGraphics / releaseGraphics    the device for the window, the text font, the input object

@@ -50,7 +50,7 @@ RELEASE_FRAMES = PRESENT_LAG + 1
 WINE_SESSION_ATTEMPTS = 3
 PREFIX_LAYOUT = "v5"  # change when boot_prefix changes, so an old cached prefix is not used
 
-options = argparse.Namespace(exe=None, scene=None, wine=None)
+options = argparse.Namespace(exe=None, scene=None)
 # E2E_NO_D3DX=1: the Windows build runs with Wine's D3DX disabled, as on a stock Windows, and
 # only the cases marked also_without_d3dx run.
 NO_D3DX = os.environ.get("E2E_NO_D3DX") == "1"
@@ -542,7 +542,6 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scene", required=True)
-    parser.add_argument("--wine")  # the Windows build, for a scenario that compares with it
     _, rest = parser.parse_known_args(namespace=options)
     wine = options.exe.endswith(".exe")
     run_cases(("wine", "x86_64-w64-mingw32-gcc") if wine else (), rest)

@@ -1,16 +1,6 @@
-"""Pictures compared pixel by pixel, outside the texts; each comparison prints the largest and
-the mean difference per channel.
-
-The native viewer and the Windows build under Wine (SameSceneBothBuilds, run with --wine):
-- The scene band (rows 70 to 419: no text, no filter, no button) of the demo scene: the mean
-  difference is at most 0.5 levels in each channel, and at most 0.5 % of the pixels differ by
-  more than 24 levels in some channel. The two rasterisers round triangle edges differently,
-  so a pixel on a silhouette or a texture seam can go either way.
-- Under the filter, a capture from each build (a one-colour filter image over the plain
-  background, no meshes) agrees within 3 levels per channel at every pixel.
-
-The Windows build with Wine's D3DX and without it, our own mesh, texture and text code
-(WithAndWithoutD3dx, run with a Windows --exe). The same rasteriser draws both, so only the
+"""The Windows build with Wine's D3DX and without it, our own mesh, texture and text code,
+compared pixel by pixel outside the texts; each comparison prints the largest and the mean
+difference per channel. The same rasteriser draws both, so only the
 meshes' triangle order and the texture's decoding could differ:
 - the scene band of the demo scene: the same mean, at most 0.1 % of the pixels more than 24
   levels apart in some channel;
@@ -20,19 +10,15 @@ meshes' triangle order and the texture's decoding could differ:
   whose indices point past its vertices, is read by our own loader in both runs: the same
   tolerances for the scene band, every part drawn, and a quit with 0.
 
-    python3 tests/e2e/test_parity.py --exe build/linux/viewer --scene assets/demo \
-        --wine build/windows/viewer.exe
     python3 tests/e2e/test_parity.py --exe build/windows/viewer.exe --scene assets/demo
 """
 
 import os
-import shutil
 import sys
 import unittest
 
 import harness
 from test_demo_scene import is_body_white, is_fin_blue, is_nose_red, where
-from test_plain_scene import plain_scene
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import make_demo_scene  # noqa: E402
@@ -73,47 +59,12 @@ def picture_and_capture(test, exe=None, d3dx=None, change=None):
     return s.picture(), s.capture()[3]
 
 
-def one_colour_filter_scene(folder):
-    """No meshes, and an 8 × 8 filter image of one colour."""
-    plain_scene(folder)
-    harness.write_bmp(os.path.join(folder, harness.FILTER_IMAGE), 8, 8,
-                      lambda y: bytes((80, 160, 240)) * 8)  # blue, green, red
-
-
 def rocket_in_frames(folder):
     with open(os.path.join(folder, "model.x"), "w", encoding="ascii") as f:
         f.write(make_demo_scene.rocket_in_frames_text())
 
 
-class SameSceneBothBuilds(unittest.TestCase):
-
-    @classmethod
-    def setUpClass(cls):
-        if not os.path.isfile(harness.options.wine or ""):
-            raise unittest.SkipTest("no Windows build to compare with")
-        if shutil.which("wine") is None:
-            raise unittest.SkipTest("Wine is not installed")
-
-    def test_demo_scene_outside_the_texts_and_the_filter(self):
-        # The filter is left out: the demo filter image has one-texel lines, and Wine samples
-        # a pre-transformed quad's texture half a pixel later than Direct3D's rule. The test
-        # below bounds the filter's colour with an image of one colour.
-        native = harness.Session(self).start().picture()
-        wine = harness.Session(self, exe=harness.options.wine).start().picture()
-        assert_band_close(self, "demo scene band", native, wine, 0.005)
-
-    def test_captures_under_a_one_colour_filter(self):
-        _, native = picture_and_capture(self, change=one_colour_filter_scene)
-        _, wine = picture_and_capture(self, harness.options.wine, change=one_colour_filter_scene)
-        assert_captures_close(self, "one-colour filter capture", native, wine)
-
-
 class WithAndWithoutD3dx(unittest.TestCase):
-
-    @classmethod
-    def setUpClass(cls):
-        if not harness.options.exe.endswith(".exe"):
-            raise unittest.SkipTest("D3DX is the Windows build's")
 
     def test_demo_scene_outside_the_texts(self):
         with_d3dx, with_capture = picture_and_capture(self, d3dx=True)
