@@ -105,9 +105,8 @@ template <typename Reader> class ObjectParser {
     // size), only a first part is made, and the rest grows with what is read.
     template <typename T>
     void reserveFor(std::vector<T>& values, std::size_t items, std::size_t numbersPerItem = 1) {
-        const std::size_t numbers = in_.holdsAllData()
-                                        ? in_.remainingBytes() / Reader::typicalBytesPerNumber
-                                        : initialReserve;
+        const std::size_t numbers =
+            in_.sizeKnown() ? in_.remainingBytes() / Reader::typicalBytesPerNumber : initialReserve;
         reserveWithLargePages(values, std::min(items, numbers / numbersPerItem));
     }
 

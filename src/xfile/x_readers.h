@@ -47,7 +47,7 @@ class XTextReader {
     bool skipBody(); // after an object's '{': up to and past its matching '}'
 
     std::size_t remainingBytes() const { return source_.remainingFrom(cursor_ - start_); }
-    bool holdsAllData() const { return source_.finished(); } // remainingBytes() then is exact
+    bool sizeKnown() const { return source_.sizeKnown(); } // remainingBytes() then is exact
     // A number and the separator or blank that ends it.
     static constexpr std::size_t minBytesPerNumber = 2;
     // A number and its separator seldom take fewer; a list of shorter ones grows as it is read.
@@ -98,7 +98,7 @@ class XBinaryReader {
     bool skipBody();
 
     std::size_t remainingBytes() const { return source_.remainingFrom(position_); }
-    bool holdsAllData() const { return source_.finished(); }
+    bool sizeKnown() const { return source_.sizeKnown(); }
     static constexpr std::size_t minBytesPerNumber = 4;
     static constexpr std::size_t typicalBytesPerNumber = 4;
     std::string where() const; // "byte 345"
