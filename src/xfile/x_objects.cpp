@@ -323,7 +323,12 @@ template <typename Reader> class ObjectParser {
     }
 
     // A face's corners, each an index below `indexLimit`, appended to `kept` unless it is null.
+    // Room for the whole face is made at once from its size, which the ceilings and the bytes
+    // left bound: a face of millions of corners is not copied as it grows.
     bool corners(std::uint32_t size, std::uint32_t indexLimit, std::vector<std::uint32_t>* kept) {
+        if (kept != nullptr) {
+            reserveAtLeast(*kept, kept->size() + size);
+        }
         for (std::uint32_t i = 0; i < size; ++i) {
             std::uint32_t corner = 0;
             if (!in_.integer(corner)) {
@@ -333,7 +338,6 @@ template <typename Reader> class ObjectParser {
                 return fail("a face names an index past the end of its list");
             }
             if (kept != nullptr) {
-                reserveAtLeast(*kept, kept->size() + 1);
                 kept->push_back(corner);
             }
         }
