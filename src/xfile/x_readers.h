@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 constexpr std::size_t maxWordBytes = 65536;
 
@@ -36,6 +37,7 @@ class XTextReader {
 
     XToken peek();
     bool name(std::string& name);
+    bool name(std::string_view& name); // a view of the window, valid until the next read
     bool integer(std::uint32_t& value);
     bool real(float& value);
     bool reals(float* values, std::size_t n); // n numbers, as n calls of real() read them
@@ -59,7 +61,9 @@ class XTextReader {
     bool more(std::size_t count);
     void skipBlank();
     void startToken();
+    XToken classify() const;
     bool word(const char*& first);
+    bool quoted(std::string_view& value);
     bool number(double& value);
     bool failWith(const char* why);
 
@@ -68,6 +72,10 @@ class XTextReader {
     const char* cursor_;
     const char* end_;
     std::size_t linesBefore_ = 0; // lines in the data before start_
+    // The token last found by peek() and where (null: none in this window): an object's reader
+    // asks for the next token several times.
+    const char* peekedAt_ = nullptr;
+    XToken peeked_ = XToken::end;
     const char* fault_ = "";
 };
 
@@ -77,6 +85,7 @@ class XBinaryReader {
 
     XToken peek();
     bool name(std::string& name);
+    bool name(std::string_view& name); // valid until the next read
     // Inline for the common case, the next item of an integer list whole in the window: a
     // mesh's faces are millions of them.
     bool integer(std::uint32_t& value) {
@@ -116,7 +125,7 @@ class XBinaryReader {
     bool anyInteger(std::uint32_t& value);
     std::size_t floatsInWindow(std::size_t wanted) const;
     bool startList(List kind);
-    bool bytesWithCount(std::string& value);
+    bool bytesWithCount(std::string_view& value);
     bool skipToken();
     bool failWith(const char* why);
 
@@ -128,5 +137,6 @@ class XBinaryReader {
     std::size_t firstByte_;
     List list_ = List::none;
     std::uint32_t listLeft_ = 0;
+    std::string string_; // a string read as a name: its view outlives the window's move after it
     const char* fault_ = "";
 };

@@ -126,6 +126,7 @@ bool XTextReader::more(std::size_t count) {
     }
     linesBefore_ += std::count(start_, cursor_, '\n');
     const bool enough = source_.advance(cursor_ - start_, count);
+    peekedAt_ = nullptr;
     start_ = cursor_ = reinterpret_cast<const char*>(source_.data());
     end_ = start_ + source_.size();
     return enough;
@@ -157,7 +158,16 @@ void XTextReader::startToken() {
 }
 
 XToken XTextReader::peek() {
-    startToken();
+    if (peekedAt_ == nullptr || cursor_ != peekedAt_) { // null: a compressed file's start
+        startToken();
+        peeked_ = classify();
+        peekedAt_ = cursor_;
+    }
+    return peeked_;
+}
+
+// The token at the cursor, after startToken().
+XToken XTextReader::classify() const {
     if (cursor_ == end_) {
         return XToken::end;
     }
@@ -196,10 +206,10 @@ bool XTextReader::word(const char*& first) {
     return true;
 }
 
-bool XTextReader::name(std::string& name) {
+bool XTextReader::name(std::string_view& name) {
     const XToken token = peek();
     if (token == XToken::string) {
-        return string(name);
+        return quoted(name);
     }
     if (token != XToken::name && token != XToken::number && token != XToken::templateKeyword) {
         return failWith("a name was expected");
@@ -211,8 +221,13 @@ bool XTextReader::name(std::string& name) {
     if (cursor_ == first) {
         return failWith("a name was expected");
     }
-    name.assign(first, cursor_);
+    name = std::string_view(first, static_cast<std::size_t>(cursor_ - first));
     return true;
+}
+
+bool XTextReader::name(std::string& name) {
+    std::string_view view;
+    return this->name(view) && (name.assign(view), true);
 }
 
 // A number as the file writes it, finite and within float's range; a value too small for a
@@ -294,6 +309,12 @@ bool XTextReader::string(std::string& value) {
     if (peek() != XToken::string) {
         return failWith("a quoted string was expected");
     }
+    std::string_view view;
+    return quoted(view) && (value.assign(view), true);
+}
+
+// After peek() found a string: its text without the quotes.
+bool XTextReader::quoted(std::string_view& value) {
     more(maxWordBytes + 2); // the longest string a file may hold, and both its quotes
     const char* first = cursor_ + 1;
     const char* closing = std::find(first, end_, '"');
@@ -303,7 +324,7 @@ bool XTextReader::string(std::string& value) {
     if (static_cast<std::size_t>(closing - first) > maxWordBytes) {
         return failWith("a string longer than 64 KiB");
     }
-    value.assign(first, closing);
+    value = std::string_view(first, static_cast<std::size_t>(closing - first));
     cursor_ = closing + 1;
     return true;
 }
@@ -344,8 +365,8 @@ bool XTextReader::skipValue() {
     case XToken::end:
         return failWith("the file ends inside an object");
     case XToken::string: {
-        std::string ignored;
-        return string(ignored);
+        std::string_view ignored;
+        return quoted(ignored);
     }
     case XToken::guid:
         return guid();
