@@ -24,6 +24,10 @@
 namespace {
 
 constexpr int maxFrameDepth = 64;
+// A mesh's child objects: its normals, texture coordinates, colours, material list, a skin weight
+// list per bone and such, a few dozen in real files. Millions of them are a file made to hold
+// the loader (each later list replaces the one before it, so they cost time and nothing else).
+constexpr std::size_t maxMeshChildren = 1u << 20;
 
 constexpr const char* pastCeiling =
     "the file makes more vertices or triangles than the loader's ceiling";
@@ -302,6 +306,7 @@ template <typename Reader> class ObjectParser {
         XMeshRecord file;
         Pending pending;
         std::uint32_t vertexCount = 0, faceCount = 0;
+        std::size_t childCount = 0;
         if (!count(vertexCount, 3, maxMeshVertices)) {
             return false;
         }
@@ -309,8 +314,11 @@ template <typename Reader> class ObjectParser {
             return fail(pastCeiling);
         }
         if (!positions(vertexCount, file) || !count(faceCount, 1, maxMeshTriangles) ||
-            !faces(faceCount, vertexCount, file) ||
-            !children([&] { return meshChild(file, pending); })) {
+            !faces(faceCount, vertexCount, file) || !children([&] {
+                return ++childCount <= maxMeshChildren
+                           ? meshChild(file, pending)
+                           : fail("a mesh with more child objects than the loader's ceiling");
+            })) {
             return false;
         }
         fillIn(file, pending);

@@ -180,6 +180,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"material-list-given-twice.x", ""},
         {"material-lists-repeated.x", ""},
         {"material-reference-unknown.x", "line 3: a material reference names no material"},
+        {"mesh-children-past-the-ceiling.x", "inflated data, line 3: a mesh with more child"},
         {"name-long.x", "inflated data, line 1: a word longer than 64 KiB"},
         {"name-past-end.x", "byte 22: a name or string is longer"},
         {"normal-faces-disagree.x", ""},
