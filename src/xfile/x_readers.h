@@ -61,6 +61,7 @@ class XTextReader {
     bool more(std::size_t count);
     void skipBlank();
     void startToken();
+    std::size_t place() const { return source_.offset() + (cursor_ - start_); }
     XToken classify() const;
     bool word(const char*& first);
     bool quoted(std::string_view& value);
@@ -72,9 +73,9 @@ class XTextReader {
     const char* cursor_;
     const char* end_;
     std::size_t linesBefore_ = 0; // lines in the data before start_
-    // The token last found by peek() and where (null: none in this window): an object's reader
-    // asks for the next token several times.
-    const char* peekedAt_ = nullptr;
+    // The token last found by peek() and its place in the data: an object's reader asks for the
+    // next token several times. A place, not a pointer, as the window moves.
+    std::size_t peekedAt_ = SIZE_MAX;
     XToken peeked_ = XToken::end;
     const char* fault_ = "";
 };

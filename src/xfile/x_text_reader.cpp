@@ -126,7 +126,6 @@ bool XTextReader::more(std::size_t count) {
     }
     linesBefore_ += std::count(start_, cursor_, '\n');
     const bool enough = source_.advance(cursor_ - start_, count);
-    peekedAt_ = nullptr;
     start_ = cursor_ = reinterpret_cast<const char*>(source_.data());
     end_ = start_ + source_.size();
     return enough;
@@ -158,10 +157,10 @@ void XTextReader::startToken() {
 }
 
 XToken XTextReader::peek() {
-    if (peekedAt_ == nullptr || cursor_ != peekedAt_) { // null: a compressed file's start
+    if (place() != peekedAt_) {
         startToken();
         peeked_ = classify();
-        peekedAt_ = cursor_;
+        peekedAt_ = place();
     }
     return peeked_;
 }
