@@ -1,5 +1,5 @@
 // The data after a .x file's header as the readers see it: a window onto the bytes that moves
-// forward as they read. A plain file is read in place, a few megabytes at a time; when it is a
+// forward as they read. A plain file is read in place, a megabyte at a time; when it is a
 // mapped file, the pages behind the window are let go as it moves, so that a large file's pages
 // do not stay in the process's memory beside the mesh made from them. A compressed file is
 // inflated a few blocks at a time into a small buffer, so a file whose blocks inflate to a
