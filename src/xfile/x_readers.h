@@ -72,7 +72,7 @@ class XTextReader {
     const char* start_;
     const char* cursor_;
     const char* end_;
-    std::size_t linesBefore_ = 0; // lines in the data before start_
+    std::size_t linesBefore_ = 0; // lines before start_ in data that does not stay in memory
     // The token last found by peek() and its place in the data: an object's reader asks for the
     // next token several times. A place, not a pointer, as the window moves.
     std::size_t peekedAt_ = SIZE_MAX;

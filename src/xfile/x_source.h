@@ -40,6 +40,11 @@ class XByteSource {
     std::size_t remainingFrom(std::size_t position) const {
         return totalSize_ - windowOffset_ - position;
     }
+    // The whole data when it stays in memory (a plain file), else null: what the window has
+    // passed over can then be read again.
+    const std::uint8_t* wholeData() const {
+        return blocks_ == nullptr ? window_ - windowOffset_ : nullptr;
+    }
     // Whether the window reaches the end of the data.
     bool finished() const { return finished_; }
     // Whether remainingFrom() is exact: a compressed file's size is only stated until the last

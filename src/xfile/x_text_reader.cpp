@@ -111,8 +111,11 @@ bool XTextReader::failWith(const char* why) {
     return false;
 }
 
+// Lines are counted only here, on the way to an error, where the data stays in memory.
 std::string XTextReader::where() const {
-    return "line " + std::to_string(1 + linesBefore_ + std::count(start_, cursor_, '\n'));
+    const std::uint8_t* whole = source_.wholeData();
+    const char* first = whole != nullptr ? reinterpret_cast<const char*>(whole) : start_;
+    return "line " + std::to_string(1 + linesBefore_ + std::count(first, cursor_, '\n'));
 }
 
 // At least `count` bytes from the cursor, when the data has them; the window then starts at the
@@ -124,7 +127,9 @@ bool XTextReader::more(std::size_t count) {
     if (source_.finished()) {
         return false; // the window already reaches the end of the data
     }
-    linesBefore_ += std::count(start_, cursor_, '\n');
+    if (source_.wholeData() == nullptr) { // what the window passed over is gone once it moves
+        linesBefore_ += std::count(start_, cursor_, '\n');
+    }
     const bool enough = source_.advance(cursor_ - start_, count);
     start_ = cursor_ = reinterpret_cast<const char*>(source_.data());
     end_ = start_ + source_.size();
