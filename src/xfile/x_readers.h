@@ -58,7 +58,12 @@ class XTextReader {
     const char* fault() const { return fault_; }
 
   private:
-    bool more(std::size_t count);
+    // At least `count` bytes from the cursor, when the data has them. Inline, as every token
+    // asks; the window seldom has to move.
+    bool more(std::size_t count) {
+        return static_cast<std::size_t>(end_ - cursor_) >= count || moveWindow(count);
+    }
+    bool moveWindow(std::size_t count);
     void skipBlank();
     void startToken();
     std::size_t place() const { return source_.offset() + (cursor_ - start_); }

@@ -118,12 +118,8 @@ std::string XTextReader::where() const {
     return "line " + std::to_string(1 + linesBefore_ + std::count(first, cursor_, '\n'));
 }
 
-// At least `count` bytes from the cursor, when the data has them; the window then starts at the
-// cursor.
-bool XTextReader::more(std::size_t count) {
-    if (static_cast<std::size_t>(end_ - cursor_) >= count) {
-        return true;
-    }
+// The window moved to start at the cursor, with at least `count` bytes when the data has them.
+bool XTextReader::moveWindow(std::size_t count) {
     if (source_.finished()) {
         return false; // the window already reaches the end of the data
     }
