@@ -52,12 +52,8 @@ std::string XBinaryReader::where() const {
     return "byte " + std::to_string(firstByte_ + source_.offset() + position_);
 }
 
-// At least `count` bytes from the position, when the data has them; the window then starts at
-// the position.
-bool XBinaryReader::more(std::size_t count) {
-    if (size_ - position_ >= count) {
-        return true;
-    }
+// The window moved to start at the position, with at least `count` bytes when the data has them.
+bool XBinaryReader::moveWindow(std::size_t count) {
     if (source_.finished()) {
         return false; // the window already reaches the end of the data
     }

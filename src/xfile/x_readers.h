@@ -122,7 +122,9 @@ class XBinaryReader {
   private:
     enum class List { none, integers, floats };
 
-    bool more(std::size_t count);
+    // At least `count` bytes from the position, when the data has them.
+    bool more(std::size_t count) { return size_ - position_ >= count || moveWindow(count); }
+    bool moveWindow(std::size_t count);
     bool skipBytes(std::size_t count);
     void skipSeparators();
     bool readWord(std::uint16_t& value);
