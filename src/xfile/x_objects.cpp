@@ -307,6 +307,12 @@ template <typename Reader> class ObjectParser {
         Pending pending;
         std::uint32_t vertexCount = 0, faceCount = 0;
         std::size_t childCount = 0;
+        const auto child = [&] {
+            if (++childCount > maxMeshChildren) {
+                return fail("a mesh with more child objects than the loader's ceiling");
+            }
+            return meshChild(file, pending);
+        };
         if (!count(vertexCount, 3, maxMeshVertices)) {
             return false;
         }
@@ -314,11 +320,7 @@ template <typename Reader> class ObjectParser {
             return fail(pastCeiling);
         }
         if (!positions(vertexCount, file) || !count(faceCount, 1, maxMeshTriangles) ||
-            !faces(faceCount, vertexCount, file) || !children([&] {
-                return ++childCount <= maxMeshChildren
-                           ? meshChild(file, pending)
-                           : fail("a mesh with more child objects than the loader's ceiling");
-            })) {
+            !faces(faceCount, vertexCount, file) || !children(child)) {
             return false;
         }
         fillIn(file, pending);
