@@ -45,8 +45,8 @@ bool MappedFile::open(const char* fileName, std::string& error) {
     return opened;
 }
 
-// Windows takes a mapped file's pages out of a working set by itself when memory runs short
-// (they are backed by the file), and has no call that drops them from a view on request.
+// Nothing is asked of Windows here: it takes a mapped view's pages out of the working set by
+// itself when memory runs short, and they cost nothing to drop (the file backs them).
 void MappedFile::releaseBefore(const std::uint8_t*) {}
 
 // Large pages on Windows need a privilege the viewer does not ask for.
