@@ -140,6 +140,8 @@ def regressions():
                                  "Frame ボーン {\n" + mesh(" MeshMaterialList { 1; 1; 0;; { マン } }\n")
                                  + "}\n"),
         "number-with-400-zeros.x": text(mesh(data=TRIANGLE.replace("1.0;0.0;0.0", "1.0;0." + "0" * 400 + "1;0.0"))),
+        # One more child object than a mesh may have, each as small as an object can be.
+        "mesh-children-past-the-ceiling.x": compressed(text(mesh(" X{}" * (2**20 + 1)))[16:], 32768),
         "material-lists-repeated.x": compressed(text(mesh(" MeshMaterialList { 65536; 0;; }\n" * 3000
                                                + " MeshVertexColors { 0;; }\n" * 3000
                                                + " " * 140000))[16:]),

@@ -22,7 +22,8 @@
 //   6. The capture's files (capture/capture_files.h, capture/capture.h): createFolderIfMissing,
 //      createNewFile, writeToFile, closeFile, removeFile, signalCaptureFailed.
 //   7. The mapped file of the .x loader (xfile/mapped_file.h): MappedFile::open, its destructor,
-//      adviseLargePages; built into the loader's library, so that tools need no window.
+//      MappedFile::releaseBefore, adviseLargePages; built into the loader's library, so that
+//      tools need no window.
 //
 // The renderer
 //

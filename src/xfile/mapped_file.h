@@ -26,9 +26,15 @@ class MappedFile {
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
 
+    // The bytes before `position` (a place in data()) will not be read again: their pages may
+    // leave the process's memory, so that a large file read from start to end is not held whole
+    // beside what is made of it. They stay in the system's file cache.
+    void releaseBefore(const std::uint8_t* position);
+
   private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
+    std::size_t released_ = 0; // bytes from the start whose pages were let go
 };
 
 // Memory the loader is about to fill whole (a list or the merged mesh sized from its count):

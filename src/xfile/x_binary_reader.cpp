@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -51,12 +52,8 @@ std::string XBinaryReader::where() const {
     return "byte " + std::to_string(firstByte_ + source_.offset() + position_);
 }
 
-// At least `count` bytes from the position, when the data has them; the window then starts at
-// the position.
-bool XBinaryReader::more(std::size_t count) {
-    if (size_ - position_ >= count) {
-        return true;
-    }
+// The window moved to start at the position, with at least `count` bytes when the data has them.
+bool XBinaryReader::moveWindow(std::size_t count) {
     if (source_.finished()) {
         return false; // the window already reaches the end of the data
     }
@@ -138,7 +135,7 @@ XToken XBinaryReader::peek() {
 }
 
 // A name or string record: a count, that many bytes. Trailing zero bytes are not part of it.
-bool XBinaryReader::bytesWithCount(std::string& value) {
+bool XBinaryReader::bytesWithCount(std::string_view& value) {
     std::uint32_t count = 0;
     if (!readDword(count)) {
         return false;
@@ -151,17 +148,27 @@ bool XBinaryReader::bytesWithCount(std::string& value) {
     }
     const char* first = reinterpret_cast<const char*>(data_ + position_);
     const void* zero = std::memchr(first, 0, count);
-    value.assign(first, zero != nullptr ? static_cast<const char*>(zero) - first : count);
+    value =
+        std::string_view(first, zero != nullptr ? static_cast<const char*>(zero) - first : count);
     position_ += count;
     return true;
 }
 
-bool XBinaryReader::name(std::string& name) {
+bool XBinaryReader::name(std::string_view& name) {
     const XToken token = peek();
-    if (token != XToken::name && token != XToken::string) {
+    if (token == XToken::string) {
+        return string(string_) && (name = string_, true);
+    }
+    if (token != XToken::name) {
         return failWith("a name was expected");
     }
-    return token == XToken::name ? (position_ += 2, bytesWithCount(name)) : string(name);
+    position_ += 2;
+    return bytesWithCount(name);
+}
+
+bool XBinaryReader::name(std::string& name) {
+    std::string_view view;
+    return this->name(view) && (name.assign(view), true);
 }
 
 // A string record ends in a separator token; writers differ on whether it takes 2 or 4 bytes.
@@ -170,9 +177,11 @@ bool XBinaryReader::string(std::string& value) {
         return failWith("a string was expected");
     }
     position_ += 2;
-    if (!bytesWithCount(value)) {
+    std::string_view view;
+    if (!bytesWithCount(view)) {
         return false;
     }
+    value.assign(view);
     skipSeparators();
     if (more(2) && data_[position_] == 0 && data_[position_ + 1] == 0) {
         position_ += 2;
@@ -348,14 +357,14 @@ bool XBinaryReader::skipToken() {
     if (!readWord(token)) {
         return false;
     }
-    std::string ignored;
+    std::string_view ignored;
     std::uint32_t integer = 0;
     switch (token) {
     case tokenName:
         return bytesWithCount(ignored);
     case tokenString:
         position_ -= 2;
-        return string(ignored);
+        return string(string_);
     case tokenInteger:
         return readDword(integer);
     case tokenGuid:

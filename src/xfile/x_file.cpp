@@ -49,9 +49,9 @@ bool failAt(std::size_t offset, const char* why, std::string& error) {
     return false;
 }
 
-} // namespace
-
-bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::string& error) {
+// `mapped`, when given, holds the data: the plain form's pages are let go as they are read.
+bool parseData(const std::uint8_t* data, std::size_t size, MappedFile* mapped, XMesh& mesh,
+               std::string& error) {
     mesh = XMesh{};
     Header header{};
     if (!readHeader(data, size, header, error)) {
@@ -60,7 +60,7 @@ bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::st
     if (!header.compressed) {
         // Binary places count from the start of the file, as a hex viewer shows them.
         header.form.firstByte = headerSize;
-        XByteSource source(data + headerSize, size - headerSize);
+        XByteSource source(data + headerSize, size - headerSize, mapped);
         if (!readXObjects(source, header.form, mesh, error)) {
             mesh = XMesh{};
             return false;
@@ -91,6 +91,12 @@ bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::st
     return true;
 }
 
+} // namespace
+
+bool parseXFile(const std::uint8_t* data, std::size_t size, XMesh& mesh, std::string& error) {
+    return parseData(data, size, nullptr, mesh, error);
+}
+
 // The file is mapped, not read: its header is checked first, and only the pages the readers
 // reach are ever loaded. A file larger than any mesh within the ceilings could need is refused
 // on its size alone, so a huge file costs neither memory nor the time to pass over it.
@@ -107,5 +113,5 @@ bool loadXFile(const char* fileName, XMesh& mesh, std::string& error) {
     if (file.size() > maxFileSize) {
         return failAt(0, "a file larger than the loader's ceiling of 4 GiB", error);
     }
-    return parseXFile(file.data(), file.size(), mesh, error);
+    return parseData(file.data(), file.size(), &file, mesh, error);
 }

@@ -230,9 +230,9 @@ class CornerVertices {
 };
 
 // A mesh whose faces are all triangles: its corners are its triangles' indices already, appended
-// (or, for the merged mesh's first indices, taken whole) and renumbered in place.
-void addTriangles(XMesh& merged, XMeshRecord& mesh, std::uint32_t materialBase,
-                  CornerVertices& vertexOf) {
+// (or, for the merged mesh's first indices, taken whole) and renumbered in place. Their materials
+// are left to addTriangleMaterials.
+void addTriangles(XMesh& merged, XMeshRecord& mesh, CornerVertices& vertexOf) {
     const std::size_t first = merged.indices.size(), count = mesh.corners.size();
     if (first == 0) {
         merged.indices = std::move(mesh.corners);
@@ -244,7 +244,12 @@ void addTriangles(XMesh& merged, XMeshRecord& mesh, std::uint32_t materialBase,
         std::uint32_t& index = merged.indices[first + c];
         index = vertexOf.of(c, index);
     }
-    for (std::size_t face = 0; face < count / 3; ++face) {
+}
+
+void addTriangleMaterials(XMesh& merged, const XMeshRecord& mesh, std::uint32_t materialBase,
+                          std::size_t triangles) {
+    reserveAtLeast(merged.attributes, merged.attributes.size() + triangles);
+    for (std::size_t face = 0; face < triangles; ++face) {
         merged.attributes.push_back(materialBase + materialOfFace(mesh, face));
     }
 }
@@ -342,7 +347,9 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     if (!mesh.faceSizes.empty() || !merged_.indices.empty()) { // else the corners are taken
         reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
     }
-    reserveAtLeast(merged_.attributes, firstTriangle + triangles);
+    if (!mesh.faceSizes.empty()) { // else they are made after the corners (addTriangleMaterials)
+        reserveAtLeast(merged_.attributes, firstTriangle + triangles);
+    }
     if (base != 0) {
         merged_.vertices.insert(merged_.vertices.end(), mesh.vertices.begin(), mesh.vertices.end());
     }
@@ -353,7 +360,7 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     {
         CornerVertices vertexOf(merged_, mesh, base, vertexCount, splitSources);
         if (mesh.faceSizes.empty()) {
-            addTriangles(merged_, mesh, materialBase, vertexOf);
+            addTriangles(merged_, mesh, vertexOf);
         } else {
             addFans(merged_, mesh, materialBase, vertexOf);
         }
@@ -363,6 +370,11 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
         merged_.indices.resize(firstTriangle * 3);
         merged_.attributes.resize(firstTriangle);
         return false;
+    }
+    // The triangles' materials only now that the splits' bookkeeping is let go: their memory may
+    // be the same, and a large mesh's peak then holds one of the two, not both.
+    if (mesh.faceSizes.empty()) {
+        addTriangleMaterials(merged_, mesh, materialBase, triangles);
     }
     if (!mesh.materials.empty()) {
         merged_.materials.insert(merged_.materials.end(), mesh.materials.begin(),

@@ -24,6 +24,10 @@
 namespace {
 
 constexpr int maxFrameDepth = 64;
+// A mesh's child objects: its normals, texture coordinates, colours, material list, a skin weight
+// list per bone and such, a few dozen in real files. Millions of them are a file made to hold
+// the loader (each later list replaces the one before it, so they cost time and nothing else).
+constexpr std::size_t maxMeshChildren = 1u << 20;
 
 constexpr const char* pastCeiling =
     "the file makes more vertices or triangles than the loader's ceiling";
@@ -51,10 +55,45 @@ char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool sameName(const std::string& name, std::string_view wanted) {
+bool sameName(std::string_view name, std::string_view wanted) {
     return name.size() == wanted.size() &&
            std::equal(name.begin(), name.end(), wanted.begin(),
                       [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+}
+
+// The types of data object the loader reads; any other is skipped whole.
+enum class Type {
+    other,
+    frame,
+    frameTransformMatrix,
+    mesh,
+    meshNormals,
+    meshTextureCoords,
+    meshMaterialList,
+    meshVertexColors,
+    material,
+    textureFilename
+};
+
+// Looked up once per object, as the name is read, so that no object costs a copy of its type's
+// name (a file may hold millions of small ones).
+Type typeNamed(std::string_view name) {
+    static constexpr std::pair<std::string_view, Type> known[] = {
+        {"Frame", Type::frame},
+        {"FrameTransformMatrix", Type::frameTransformMatrix},
+        {"Mesh", Type::mesh},
+        {"MeshNormals", Type::meshNormals},
+        {"MeshTextureCoords", Type::meshTextureCoords},
+        {"MeshMaterialList", Type::meshMaterialList},
+        {"MeshVertexColors", Type::meshVertexColors},
+        {"Material", Type::material},
+        {"TextureFilename", Type::textureFilename}};
+    for (const auto& [typeName, type] : known) {
+        if (sameName(name, typeName)) {
+            return type;
+        }
+    }
+    return Type::other;
 }
 
 template <typename Reader> class ObjectParser {
@@ -105,9 +144,8 @@ template <typename Reader> class ObjectParser {
     // size), only a first part is made, and the rest grows with what is read.
     template <typename T>
     void reserveFor(std::vector<T>& values, std::size_t items, std::size_t numbersPerItem = 1) {
-        const std::size_t numbers = in_.holdsAllData()
-                                        ? in_.remainingBytes() / Reader::typicalBytesPerNumber
-                                        : initialReserve;
+        const std::size_t numbers =
+            in_.sizeKnown() ? in_.remainingBytes() / Reader::typicalBytesPerNumber : initialReserve;
         reserveWithLargePages(values, std::min(items, numbers / numbersPerItem));
     }
 
@@ -150,19 +188,18 @@ template <typename Reader> class ObjectParser {
         return true;
     }
 
-    // "Type [name] [<GUID>] {". A template declaration gets an empty type: no reader takes it,
-    // so its body is skipped as an unknown object's is.
-    bool header(std::string& type, std::string& name) {
+    // "Type [name] [<GUID>] {". A template declaration is of no type the loader reads, so its
+    // body is skipped as an unknown object's is.
+    bool header(Type& type, std::string& name) {
         const bool isTemplate = in_.peek() == XToken::templateKeyword;
         if (isTemplate) {
             in_.skipValue();
         }
-        if (!in_.name(type)) {
+        std::string_view typeName;
+        if (!in_.name(typeName)) {
             return false;
         }
-        if (isTemplate) {
-            type.clear();
-        }
+        type = isTemplate ? Type::other : typeNamed(typeName);
         const XToken next = in_.peek();
         if (next == XToken::name || next == XToken::number || next == XToken::string) {
             if (!in_.name(name)) {
@@ -202,11 +239,12 @@ template <typename Reader> class ObjectParser {
         if (in_.peek() != XToken::name && in_.peek() != XToken::templateKeyword) {
             return fail("a data object was expected");
         }
-        std::string type, name;
+        Type type = Type::other;
+        std::string name;
         if (!header(type, name)) {
             return false;
         }
-        if (frame >= 0 && sameName(type, "FrameTransformMatrix")) {
+        if (frame >= 0 && type == Type::frameTransformMatrix) {
             XMatrix local{};
             if (!reals(local.data(), local.size()) || !in_.skipBody()) {
                 return false;
@@ -214,13 +252,13 @@ template <typename Reader> class ObjectParser {
             merge_.setFrameMatrix(frame, local);
             return true;
         }
-        if (sameName(type, "Frame")) {
+        if (type == Type::frame) {
             return this->frame(frame, depth);
         }
-        if (sameName(type, "Mesh")) {
+        if (type == Type::mesh) {
             return mesh(frame);
         }
-        if (sameName(type, "Material")) {
+        if (type == Type::material) {
             XMaterial material;
             return this->material(material) && (namedMaterials_[name] = material, true);
         }
@@ -268,6 +306,13 @@ template <typename Reader> class ObjectParser {
         XMeshRecord file;
         Pending pending;
         std::uint32_t vertexCount = 0, faceCount = 0;
+        std::size_t childCount = 0;
+        const auto child = [&] {
+            if (++childCount > maxMeshChildren) {
+                return fail("a mesh with more child objects than the loader's ceiling");
+            }
+            return meshChild(file, pending);
+        };
         if (!count(vertexCount, 3, maxMeshVertices)) {
             return false;
         }
@@ -275,8 +320,7 @@ template <typename Reader> class ObjectParser {
             return fail(pastCeiling);
         }
         if (!positions(vertexCount, file) || !count(faceCount, 1, maxMeshTriangles) ||
-            !faces(faceCount, vertexCount, file) ||
-            !children([&] { return meshChild(file, pending); })) {
+            !faces(faceCount, vertexCount, file) || !children(child)) {
             return false;
         }
         fillIn(file, pending);
@@ -324,7 +368,12 @@ template <typename Reader> class ObjectParser {
     }
 
     // A face's corners, each an index below `indexLimit`, appended to `kept` unless it is null.
+    // Room for the whole face is made at once from its size, which the ceilings and the bytes
+    // left bound: a face of millions of corners is not copied as it grows.
     bool corners(std::uint32_t size, std::uint32_t indexLimit, std::vector<std::uint32_t>* kept) {
+        if (kept != nullptr) {
+            reserveAtLeast(*kept, kept->size() + size);
+        }
         for (std::uint32_t i = 0; i < size; ++i) {
             std::uint32_t corner = 0;
             if (!in_.integer(corner)) {
@@ -334,7 +383,6 @@ template <typename Reader> class ObjectParser {
                 return fail("a face names an index past the end of its list");
             }
             if (kept != nullptr) {
-                reserveAtLeast(*kept, kept->size() + 1);
                 kept->push_back(corner);
             }
         }
@@ -342,20 +390,19 @@ template <typename Reader> class ObjectParser {
     }
 
     bool meshChild(XMeshRecord& file, Pending& pending) {
-        return childObject([&](const std::string& type) {
-            if (sameName(type, "MeshNormals")) {
+        return childObject([&](Type type) {
+            switch (type) {
+            case Type::meshNormals:
                 return normals(file);
-            }
-            if (sameName(type, "MeshTextureCoords")) {
+            case Type::meshTextureCoords:
                 return texcoords(file);
-            }
-            if (sameName(type, "MeshMaterialList")) {
+            case Type::meshMaterialList:
                 return materialList(file, pending);
-            }
-            if (sameName(type, "MeshVertexColors")) {
+            case Type::meshVertexColors:
                 return vertexColours(file, pending);
+            default:
+                return in_.skipBody();
             }
-            return in_.skipBody();
         });
     }
 
@@ -492,11 +539,12 @@ template <typename Reader> class ObjectParser {
             }
             return true;
         }
-        std::string type, name;
+        Type type = Type::other;
+        std::string name;
         if (!header(type, name)) {
             return false;
         }
-        if (!sameName(type, "Material")) {
+        if (type != Type::material) {
             return in_.skipBody();
         }
         XMaterial material;
@@ -521,8 +569,8 @@ template <typename Reader> class ObjectParser {
             return false;
         }
         return children([&] {
-            return childObject([&](const std::string& type) {
-                if (sameName(type, "TextureFilename")) {
+            return childObject([&](Type type) {
+                if (type == Type::textureFilename) {
                     return in_.string(material.textureFileName) && in_.skipBody();
                 }
                 return in_.skipBody();
@@ -531,7 +579,7 @@ template <typename Reader> class ObjectParser {
     }
 
     bool skipChild() {
-        return childObject([&](const std::string&) { return in_.skipBody(); });
+        return childObject([&](Type) { return in_.skipBody(); });
     }
 
     // One child object: a reference to another object is read and passed over; for a data
@@ -541,7 +589,8 @@ template <typename Reader> class ObjectParser {
             std::string ignored;
             return reference(ignored);
         }
-        std::string type, name;
+        Type type = Type::other;
+        std::string name;
         return header(type, name) && onObject(type);
     }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 constexpr std::size_t maxWordBytes = 65536;
 
@@ -36,6 +37,7 @@ class XTextReader {
 
     XToken peek();
     bool name(std::string& name);
+    bool name(std::string_view& name); // a view of the window, valid until the next read
     bool integer(std::uint32_t& value);
     bool real(float& value);
     bool reals(float* values, std::size_t n); // n numbers, as n calls of real() read them
@@ -47,7 +49,7 @@ class XTextReader {
     bool skipBody(); // after an object's '{': up to and past its matching '}'
 
     std::size_t remainingBytes() const { return source_.remainingFrom(cursor_ - start_); }
-    bool holdsAllData() const { return source_.finished(); } // remainingBytes() then is exact
+    bool sizeKnown() const { return source_.sizeKnown(); } // remainingBytes() then is exact
     // A number and the separator or blank that ends it.
     static constexpr std::size_t minBytesPerNumber = 2;
     // A number and its separator seldom take fewer; a list of shorter ones grows as it is read.
@@ -56,10 +58,18 @@ class XTextReader {
     const char* fault() const { return fault_; }
 
   private:
-    bool more(std::size_t count);
+    // At least `count` bytes from the cursor, when the data has them. Inline, as every token
+    // asks; the window seldom has to move.
+    bool more(std::size_t count) {
+        return static_cast<std::size_t>(end_ - cursor_) >= count || moveWindow(count);
+    }
+    bool moveWindow(std::size_t count);
     void skipBlank();
     void startToken();
+    std::size_t place() const { return source_.offset() + (cursor_ - start_); }
+    XToken classify() const;
     bool word(const char*& first);
+    bool quoted(std::string_view& value);
     bool number(double& value);
     bool failWith(const char* why);
 
@@ -67,7 +77,11 @@ class XTextReader {
     const char* start_;
     const char* cursor_;
     const char* end_;
-    std::size_t linesBefore_ = 0; // lines in the data before start_
+    std::size_t linesBefore_ = 0; // lines before start_ in data that does not stay in memory
+    // The token last found by peek() and its place in the data: an object's reader asks for the
+    // next token several times. A place, not a pointer, as the window moves.
+    std::size_t peekedAt_ = SIZE_MAX;
+    XToken peeked_ = XToken::end;
     const char* fault_ = "";
 };
 
@@ -77,6 +91,7 @@ class XBinaryReader {
 
     XToken peek();
     bool name(std::string& name);
+    bool name(std::string_view& name); // valid until the next read
     // Inline for the common case, the next item of an integer list whole in the window: a
     // mesh's faces are millions of them.
     bool integer(std::uint32_t& value) {
@@ -98,7 +113,7 @@ class XBinaryReader {
     bool skipBody();
 
     std::size_t remainingBytes() const { return source_.remainingFrom(position_); }
-    bool holdsAllData() const { return source_.finished(); }
+    bool sizeKnown() const { return source_.sizeKnown(); }
     static constexpr std::size_t minBytesPerNumber = 4;
     static constexpr std::size_t typicalBytesPerNumber = 4;
     std::string where() const; // "byte 345"
@@ -107,7 +122,9 @@ class XBinaryReader {
   private:
     enum class List { none, integers, floats };
 
-    bool more(std::size_t count);
+    // At least `count` bytes from the position, when the data has them.
+    bool more(std::size_t count) { return size_ - position_ >= count || moveWindow(count); }
+    bool moveWindow(std::size_t count);
     bool skipBytes(std::size_t count);
     void skipSeparators();
     bool readWord(std::uint16_t& value);
@@ -116,7 +133,7 @@ class XBinaryReader {
     bool anyInteger(std::uint32_t& value);
     std::size_t floatsInWindow(std::size_t wanted) const;
     bool startList(List kind);
-    bool bytesWithCount(std::string& value);
+    bool bytesWithCount(std::string_view& value);
     bool skipToken();
     bool failWith(const char* why);
 
@@ -128,5 +145,6 @@ class XBinaryReader {
     std::size_t firstByte_;
     List list_ = List::none;
     std::uint32_t listLeft_ = 0;
+    std::string string_; // a string read as a name: its view outlives the window's move after it
     const char* fault_ = "";
 };

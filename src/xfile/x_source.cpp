@@ -1,5 +1,7 @@
 #include "xfile/x_source.h"
 
+#include "xfile/mapped_file.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -11,6 +13,9 @@ namespace {
 constexpr std::size_t historySize = 32768;
 // How much is inflated at once: large enough that moving the window is rare.
 constexpr std::size_t inflateAhead = std::size_t{1} << 20;
+// How much of a plain file is shown at once: the pages of a mapped file behind it are let go in
+// steps of this size.
+constexpr std::size_t plainWindow = std::size_t{1} << 20;
 constexpr std::size_t maxBlockSize = 65535;
 
 unsigned littleWord(const std::uint8_t* bytes) {
@@ -19,8 +24,9 @@ unsigned littleWord(const std::uint8_t* bytes) {
 
 } // namespace
 
-XByteSource::XByteSource(const std::uint8_t* data, std::size_t size)
-    : window_(data), windowSize_(size), totalSize_(size), finished_(true) {}
+XByteSource::XByteSource(const std::uint8_t* data, std::size_t size, MappedFile* mapped)
+    : window_(data), windowSize_(std::min(size, plainWindow)), totalSize_(size),
+      finished_(size <= plainWindow), mapped_(mapped) {}
 
 XByteSource::XByteSource(const std::uint8_t* blocks, std::size_t blocksSize,
                          std::size_t blocksOffset, std::size_t statedSize)
@@ -43,7 +49,12 @@ bool XByteSource::advance(std::size_t position, std::size_t count) {
     windowOffset_ += position;
     if (blocks_ == nullptr) {
         window_ += position;
-        windowSize_ -= position;
+        const std::size_t left = totalSize_ - windowOffset_;
+        windowSize_ = std::min(left, std::max(count, plainWindow));
+        finished_ = windowSize_ == left;
+        if (mapped_ != nullptr) {
+            mapped_->releaseBefore(window_);
+        }
         return windowSize_ >= count;
     }
     std::size_t start = 0;

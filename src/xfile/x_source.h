@@ -1,5 +1,7 @@
 // The data after a .x file's header as the readers see it: a window onto the bytes that moves
-// forward as they read. A plain file is one window over the whole data. A compressed file is
+// forward as they read. A plain file is read in place, a megabyte at a time; when it is a
+// mapped file, the pages behind the window are let go as it moves, so that a large file's pages
+// do not stay in the process's memory beside the mesh made from them. A compressed file is
 // inflated a few blocks at a time into a small buffer, so a file whose blocks inflate to a
 // gigabyte of blanks costs a megabyte of memory, not a gigabyte.
 //
@@ -16,12 +18,13 @@
 #include <string>
 #include <vector>
 
+class MappedFile;
 struct z_stream_s; // zlib's stream state
 
 class XByteSource {
   public:
-    // The whole data in memory.
-    XByteSource(const std::uint8_t* data, std::size_t size);
+    // The whole data in memory; `mapped`, when given, is the file that holds it.
+    XByteSource(const std::uint8_t* data, std::size_t size, MappedFile* mapped = nullptr);
     // MSZIP blocks starting at `blocks`; `statedSize` is what they claim to inflate to.
     XByteSource(const std::uint8_t* blocks, std::size_t blocksSize, std::size_t blocksOffset,
                 std::size_t statedSize);
@@ -37,7 +40,16 @@ class XByteSource {
     std::size_t remainingFrom(std::size_t position) const {
         return totalSize_ - windowOffset_ - position;
     }
+    // The whole data when it stays in memory (a plain file), else null: what the window has
+    // passed over can then be read again.
+    const std::uint8_t* wholeData() const {
+        return blocks_ == nullptr ? window_ - windowOffset_ : nullptr;
+    }
+    // Whether the window reaches the end of the data.
     bool finished() const { return finished_; }
+    // Whether remainingFrom() is exact: a compressed file's size is only stated until the last
+    // block is inflated.
+    bool sizeKnown() const { return blocks_ == nullptr || finished_; }
 
     // Moves the window to start at `position` (its byte then is the window's first) and makes
     // at least `count` bytes available when the data has them. False when the data ends
@@ -55,6 +67,7 @@ class XByteSource {
     std::size_t windowOffset_ = 0;
     std::size_t totalSize_;
     bool finished_;
+    MappedFile* mapped_ = nullptr; // plain files read from disk only
     // Compressed files only.
     const std::uint8_t* blocks_ = nullptr;
     std::size_t blocksSize_ = 0;

@@ -111,20 +111,21 @@ bool XTextReader::failWith(const char* why) {
     return false;
 }
 
+// Lines are counted only here, on the way to an error, where the data stays in memory.
 std::string XTextReader::where() const {
-    return "line " + std::to_string(1 + linesBefore_ + std::count(start_, cursor_, '\n'));
+    const std::uint8_t* whole = source_.wholeData();
+    const char* first = whole != nullptr ? reinterpret_cast<const char*>(whole) : start_;
+    return "line " + std::to_string(1 + linesBefore_ + std::count(first, cursor_, '\n'));
 }
 
-// At least `count` bytes from the cursor, when the data has them; the window then starts at the
-// cursor.
-bool XTextReader::more(std::size_t count) {
-    if (static_cast<std::size_t>(end_ - cursor_) >= count) {
-        return true;
-    }
+// The window moved to start at the cursor, with at least `count` bytes when the data has them.
+bool XTextReader::moveWindow(std::size_t count) {
     if (source_.finished()) {
         return false; // the window already reaches the end of the data
     }
-    linesBefore_ += std::count(start_, cursor_, '\n');
+    if (source_.wholeData() == nullptr) { // what the window passed over is gone once it moves
+        linesBefore_ += std::count(start_, cursor_, '\n');
+    }
     const bool enough = source_.advance(cursor_ - start_, count);
     start_ = cursor_ = reinterpret_cast<const char*>(source_.data());
     end_ = start_ + source_.size();
@@ -157,7 +158,16 @@ void XTextReader::startToken() {
 }
 
 XToken XTextReader::peek() {
-    startToken();
+    if (place() != peekedAt_) {
+        startToken();
+        peeked_ = classify();
+        peekedAt_ = place();
+    }
+    return peeked_;
+}
+
+// The token at the cursor, after startToken().
+XToken XTextReader::classify() const {
     if (cursor_ == end_) {
         return XToken::end;
     }
@@ -196,10 +206,10 @@ bool XTextReader::word(const char*& first) {
     return true;
 }
 
-bool XTextReader::name(std::string& name) {
+bool XTextReader::name(std::string_view& name) {
     const XToken token = peek();
     if (token == XToken::string) {
-        return string(name);
+        return quoted(name);
     }
     if (token != XToken::name && token != XToken::number && token != XToken::templateKeyword) {
         return failWith("a name was expected");
@@ -211,8 +221,13 @@ bool XTextReader::name(std::string& name) {
     if (cursor_ == first) {
         return failWith("a name was expected");
     }
-    name.assign(first, cursor_);
+    name = std::string_view(first, static_cast<std::size_t>(cursor_ - first));
     return true;
+}
+
+bool XTextReader::name(std::string& name) {
+    std::string_view view;
+    return this->name(view) && (name.assign(view), true);
 }
 
 // A number as the file writes it, finite and within float's range; a value too small for a
@@ -294,6 +309,12 @@ bool XTextReader::string(std::string& value) {
     if (peek() != XToken::string) {
         return failWith("a quoted string was expected");
     }
+    std::string_view view;
+    return quoted(view) && (value.assign(view), true);
+}
+
+// After peek() found a string: its text without the quotes.
+bool XTextReader::quoted(std::string_view& value) {
     more(maxWordBytes + 2); // the longest string a file may hold, and both its quotes
     const char* first = cursor_ + 1;
     const char* closing = std::find(first, end_, '"');
@@ -303,7 +324,7 @@ bool XTextReader::string(std::string& value) {
     if (static_cast<std::size_t>(closing - first) > maxWordBytes) {
         return failWith("a string longer than 64 KiB");
     }
-    value.assign(first, closing);
+    value = std::string_view(first, static_cast<std::size_t>(closing - first));
     cursor_ = closing + 1;
     return true;
 }
@@ -344,8 +365,8 @@ bool XTextReader::skipValue() {
     case XToken::end:
         return failWith("the file ends inside an object");
     case XToken::string: {
-        std::string ignored;
-        return string(ignored);
+        std::string_view ignored;
+        return quoted(ignored);
     }
     case XToken::guid:
         return guid();

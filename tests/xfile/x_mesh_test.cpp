@@ -141,6 +141,20 @@ TEST(XMeshTest, BinaryListsAcrossTheInflatedWindowReadAsPlain) {
     }
 }
 
+// Lines are counted over what the window has passed as it moved: a fault past the first
+// megabyte is placed on its line, plain and compressed alike.
+TEST(XMeshTest, AFaultPastTheFirstMegabyteNamesItsLine) {
+    std::string body = "\n";
+    for (int line = 0; line < 200000; ++line) {
+        body += "// a comment\n";
+    }
+    body += "Mesh { 1; nan; }\n";
+    const std::string fault = "line 200002: a number that is not finite";
+    EXPECT_EQ(0u, mesh_check::parse("xof 0303txt 0032" + body).error.find(fault));
+    EXPECT_EQ(0u, mesh_check::parse(mszipFile("xof 0303tzip0032", body))
+                      .error.find("inflated data, " + fault));
+}
+
 // Inputs that broke the loader or other readers of the format (found by fuzzing or by hand;
 // tools/make_x_regressions.py writes most of them): each is read into a mesh that holds
 // together ("") or refused with the start of its line, place first. Under the sanitizers,
@@ -180,6 +194,7 @@ TEST(XMeshTest, RegressionFilesAreReadOrRefusedWithTheirLine) {
         {"material-list-given-twice.x", ""},
         {"material-lists-repeated.x", ""},
         {"material-reference-unknown.x", "line 3: a material reference names no material"},
+        {"mesh-children-past-the-ceiling.x", "inflated data, line 3: a mesh with more child"},
         {"name-long.x", "inflated data, line 1: a word longer than 64 KiB"},
         {"name-past-end.x", "byte 22: a name or string is longer"},
         {"normal-faces-disagree.x", ""},

@@ -1,7 +1,8 @@
 // MappedFile (xfile/mapped_file.h) with POSIX calls. The file is opened non-blocking and
 // without becoming a controlling terminal, and then checked on the open descriptor, so that a
 // FIFO or a device put in a file's place is neither waited on nor read, and nothing can be
-// swapped in between the check and the open. Large pages are asked for with madvise.
+// swapped in between the check and the open. Large pages are asked for, and pages read let go,
+// with madvise.
 
 #include "xfile/mapped_file.h"
 
@@ -42,6 +43,17 @@ bool MappedFile::open(const char* fileName, std::string& error) {
     }
     close(file);
     return opened;
+}
+
+// A private read-only mapping's pages were never written: dropped, they are read again from the
+// file if touched.
+void MappedFile::releaseBefore(const std::uint8_t* position) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t end = static_cast<std::size_t>(position - data_) / page * page;
+    if (end > released_) {
+        madvise(const_cast<std::uint8_t*>(data_) + released_, end - released_, MADV_DONTNEED);
+        released_ = end;
+    }
 }
 
 // Only whole 2 MiB pages inside the range: the advice must not reach memory the range does not own.

@@ -45,5 +45,9 @@ bool MappedFile::open(const char* fileName, std::string& error) {
     return opened;
 }
 
+// Nothing is asked of Windows here: it takes a mapped view's pages out of the working set by
+// itself when memory runs short, and they cost nothing to drop (the file backs them).
+void MappedFile::releaseBefore(const std::uint8_t*) {}
+
 // Large pages on Windows need a privilege the viewer does not ask for.
 void adviseLargePages(void*, std::size_t) {}
