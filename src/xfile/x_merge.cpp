@@ -256,7 +256,8 @@ void addTriangleMaterials(XMesh& merged, const XMeshRecord& mesh, std::uint32_t 
 
 // Faces of any size, each a fan of triangles from its first corner.
 void addFans(XMesh& merged, const XMeshRecord& mesh, std::uint32_t materialBase,
-             CornerVertices& vertexOf) {
+             std::size_t triangles, CornerVertices& vertexOf) {
+    reserveAtLeast(merged.attributes, merged.attributes.size() + triangles);
     std::size_t corner = 0;
     for (std::size_t face = 0; face < mesh.faceSizes.size(); ++face) {
         const std::uint32_t attribute = materialBase + materialOfFace(mesh, face);
@@ -347,9 +348,6 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
     if (!mesh.faceSizes.empty() || !merged_.indices.empty()) { // else the corners are taken
         reserveAtLeast(merged_.indices, merged_.indices.size() + triangles * 3);
     }
-    if (!mesh.faceSizes.empty()) { // else they are made after the corners (addTriangleMaterials)
-        reserveAtLeast(merged_.attributes, firstTriangle + triangles);
-    }
     if (base != 0) {
         merged_.vertices.insert(merged_.vertices.end(), mesh.vertices.begin(), mesh.vertices.end());
     }
@@ -362,7 +360,7 @@ bool XMeshMerge::addMesh(XMeshRecord mesh, int frame) {
         if (mesh.faceSizes.empty()) {
             addTriangles(merged_, mesh, vertexOf);
         } else {
-            addFans(merged_, mesh, materialBase, vertexOf);
+            addFans(merged_, mesh, materialBase, triangles, vertexOf);
         }
     }
     if (merged_.vertices.size() > maxMeshVertices) {
